@@ -43,6 +43,11 @@ bool MoveFile(std::string_view from, std::string_view to, bool replace_existing,
 bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists,
               int32_t* error = nullptr);
 
+// SHFileOperation(FO_DELETE) without confirmation or error dialogs: deletes a
+// file or a folder with everything in it. 0 on success, else the error code
+// of what could not be deleted.
+int32_t ShellDeleteTree(std::string_view path);
+
 struct FindData {
   std::string name;
   uint32_t attributes = 0;

@@ -152,6 +152,10 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
+std::string IncludeBackslash(const std::string& path) {
+  return !path.empty() && path.back() == '\\' ? path : path + "\\";
+}
+
 }  // namespace
 
 uint32_t GetFileAttributes(std::string_view path, int32_t* error) {
@@ -346,6 +350,30 @@ bool FindFiles(std::string_view pattern, std::vector<FindData>* found, int32_t* 
     found->push_back(std::move(data));
   }
   return true;
+}
+
+int32_t ShellDeleteTree(std::string_view path) {
+  const std::string full = vpc::FullWindowsPath(path);
+  const uint32_t attrs = GetFileAttributes(full);
+  if (attrs == file_attr::kInvalid) return win_error::kFileNotFound;
+  int32_t error = win_error::kSuccess;
+  if ((attrs & file_attr::kDirectory) && !(attrs & file_attr::kReparsePoint)) {
+    std::vector<FindData> entries;
+    FindFiles(IncludeBackslash(full) + "*", &entries);
+    int32_t first_error = win_error::kSuccess;
+    for (const FindData& e : entries) {
+      if (e.name == "." || e.name == "..") continue;
+      const int32_t rc = ShellDeleteTree(IncludeBackslash(full) + e.name);
+      if (rc != win_error::kSuccess && first_error == win_error::kSuccess) first_error = rc;
+    }
+    if (first_error != win_error::kSuccess) return first_error;
+    return RemoveDirectory(full, &error) ? win_error::kSuccess : error;
+  }
+  if (attrs & file_attr::kReparsePoint) {
+    return RemoveDirectory(full, &error) || DeleteFile(full, &error) ? win_error::kSuccess : error;
+  }
+  if (attrs & file_attr::kReadOnly) SetFileAttributes(full, file_attr::kArchive);
+  return DeleteFile(full, &error) ? win_error::kSuccess : error;
 }
 
 bool GetFileTimes(std::string_view path, uint64_t* creation, uint64_t* last_write,

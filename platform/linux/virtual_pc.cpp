@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +55,14 @@ INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES
 )sql";
 
 std::mutex g_current_mutex;
-std::unique_ptr<VirtualPc> g_current;
+// Read on every platform call, so without a lock once set. A PC that is
+// replaced (tests switching machines) stays alive until the process ends:
+// another thread may still be using it.
+std::atomic<VirtualPc*> g_current{nullptr};
+std::vector<std::unique_ptr<VirtualPc>>& Retired() {
+  static std::vector<std::unique_ptr<VirtualPc>> retired;
+  return retired;
+}
 
 [[noreturn]] void Fatal(const std::string& message) {
   std::fprintf(stderr, "tavrolin: virtual PC: %s\n", message.c_str());
@@ -163,8 +171,9 @@ bool ParseMachineFacts(const nlohmann::json& profile, MachineFacts* f, std::stri
 }
 
 VirtualPc& VirtualPc::Current() {
+  if (VirtualPc* pc = g_current.load(std::memory_order_acquire)) return *pc;
   std::lock_guard<std::mutex> lock(g_current_mutex);
-  if (!g_current) {
+  if (!g_current.load()) {
     std::string root;
     if (const char* env = std::getenv("TAVROLIN_MACHINE"); env && *env) {
       root = env;
@@ -181,16 +190,21 @@ VirtualPc& VirtualPc::Current() {
     }
     auto pc = std::unique_ptr<VirtualPc>(new VirtualPc());
     if (!pc->Open(root, &error)) Fatal(error);
-    g_current = std::move(pc);
+    g_current.store(pc.get(), std::memory_order_release);
+    Retired().push_back(std::move(pc));
   }
-  return *g_current;
+  return *g_current.load();
 }
 
 bool VirtualPc::Use(const std::string& root, std::string* error) {
   auto pc = std::unique_ptr<VirtualPc>(new VirtualPc());
   if (!pc->Open(root, error)) return false;
   std::lock_guard<std::mutex> lock(g_current_mutex);
-  g_current = std::move(pc);
+  g_current.store(pc.get(), std::memory_order_release);
+  // Machines replaced twice ago can no longer be in use; free their files so
+  // that a long test run does not run out of descriptors.
+  for (size_t i = 0; i + 1 < Retired().size(); ++i) Retired()[i]->CloseDatabase();
+  Retired().push_back(std::move(pc));
   return true;
 }
 
@@ -277,9 +291,14 @@ bool VirtualPc::Open(const std::string& root, std::string* error) {
   return true;
 }
 
-VirtualPc::~VirtualPc() {
+VirtualPc::~VirtualPc() { CloseDatabase(); }
+
+void VirtualPc::CloseDatabase() {
+  std::lock_guard<std::recursive_mutex> lock(db_mutex_);
   for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
+  statements_.clear();
   if (db_) sqlite3_close(db_);
+  db_ = nullptr;
 }
 
 sqlite3_stmt* VirtualPc::Statement(std::string_view sql) {

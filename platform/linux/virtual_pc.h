@@ -104,6 +104,7 @@ class VirtualPc {
   void SetState(std::string_view name, std::string_view value);
 
   ~VirtualPc();
+  void CloseDatabase();
 
  private:
   VirtualPc() = default;
