@@ -14,6 +14,9 @@ class TempMachine {
  public:
   // The default profile, with the given JSON object merged over it.
   explicit TempMachine(const nlohmann::json& overrides = nlohmann::json::object());
+  // TempMachine pc({{"os", {{"admin", false}}}});
+  explicit TempMachine(nlohmann::json::initializer_list_t overrides)
+      : TempMachine(nlohmann::json(overrides)) {}
   ~TempMachine();
   TempMachine(const TempMachine&) = delete;
   TempMachine& operator=(const TempMachine&) = delete;
