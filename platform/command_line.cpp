@@ -41,9 +41,12 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
           arg.append(slashes, '\\');
         }
       } else if (line[i] == '"') {
+        // Inside quotes, a doubled quote is one literal quote and also ends
+        // the quoted part (CommandLineToArgvW, unlike the newer C runtimes).
         if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
           arg += '"';
           i += 2;
+          quoted = false;
         } else {
           quoted = !quoted;
           ++i;

@@ -43,6 +43,12 @@ void CivilFromDays(int64_t z, int64_t* y, unsigned* m, unsigned* d) {
   *y = static_cast<int64_t>(yoe) + era * 400 + (*m <= 2);
 }
 
+unsigned DaysInMonth(unsigned year, unsigned month) {
+  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 }  // namespace
 
 uint64_t GetSystemTimeAsFileTime() {
@@ -100,7 +106,8 @@ bool FileTimeToSystemTime(uint64_t file_time, SystemTime* out) {
 
 bool SystemTimeToFileTime(const SystemTime& t, uint64_t* file_time) {
   if (t.year < 1601 || t.year > 30827 || t.month < 1 || t.month > 12 || t.day < 1 ||
-      t.day > 31 || t.hour > 23 || t.minute > 59 || t.second > 59 || t.milliseconds > 999) {
+      t.day > DaysInMonth(t.year, t.month) || t.hour > 23 || t.minute > 59 || t.second > 59 ||
+      t.milliseconds > 999) {
     return false;
   }
   const int64_t days = DaysFromCivil(t.year, t.month, t.day) + 134774;

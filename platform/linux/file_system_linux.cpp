@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/linux/path_map.h"
+#include "platform/linux/wildcard_match.h"
 #include "platform/text.h"
 #include "platform/win_errors.h"
 
@@ -127,33 +128,6 @@ bool InUseWithoutDeleteSharing(const std::string& native) {
   const bool held = Held(fd, kDeniesDelete);
   close(fd);
   return held;
-}
-
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-  size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      mark = n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && (pattern[p] == '*' || pattern[p] == '?')) ++p;
-  // "name." matches a name without extension, as "*.*" matches "README".
-  if (p + 1 == pattern.size() && pattern[p] == '.') ++p;
-  if (p + 2 == pattern.size() && pattern[p] == '.' && pattern[p + 1] == '*') p += 2;
-  return p == pattern.size();
-}
-
-std::string IncludeBackslash(const std::string& path) {
-  return !path.empty() && path.back() == '\\' ? path : path + "\\";
 }
 
 }  // namespace
@@ -278,6 +252,11 @@ bool MoveFile(std::string_view from, std::string_view to, bool replace_existing,
       SetError(error, replace_existing ? win_error::kAccessDenied : win_error::kAlreadyExists);
       return false;
     }
+    // A read-only file is not replaced, as it is not deleted.
+    if (!S_ISLNK(target.st_mode) && (target.st_mode & S_IWUSR) == 0) {
+      SetError(error, win_error::kAccessDenied);
+      return false;
+    }
     if (InUseWithoutDeleteSharing(dst)) {
       SetError(error, win_error::kSharingViolation);
       return false;
@@ -315,30 +294,71 @@ bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists, i
   return true;
 }
 
+namespace {
+
+// Splits a search pattern into its folder and its mask. The mask is taken as
+// written: normalising it as a path would turn "*." into "*".
+bool SplitPattern(std::string_view pattern, std::string* folder, std::string* mask) {
+  std::string raw(pattern);
+  for (char& c : raw) {
+    if (c == '/')
+      c = '\\';
+  }
+  const size_t cut = raw.rfind('\\');
+  std::string folder_part;
+  if (cut != std::string::npos) {
+    folder_part = raw.substr(0, cut + 1);
+    *mask = raw.substr(cut + 1);
+  } else if (raw.size() >= 2 && raw[1] == ':') {
+    folder_part = raw.substr(0, 2);
+    *mask = raw.substr(2);
+  } else {
+    folder_part = ".";
+    *mask = raw;
+  }
+  *folder = vpc::FullWindowsPath(folder_part);
+  while (folder->size() > 3 && folder->back() == '\\')
+    folder->pop_back();
+  return !folder->empty();
+}
+
+}  // namespace
+
 bool FindFiles(std::string_view pattern, std::vector<FindData>* found, int32_t* error) {
   found->clear();
-  const std::string full = vpc::FullWindowsPath(pattern);
-  const size_t slash = full.rfind('\\');
-  if (full.empty() || slash == std::string::npos) {
+  std::string folder, mask;
+  if (!SplitPattern(pattern, &folder, &mask)) {
     SetError(error, win_error::kPathNotFound);
     return false;
   }
-  const std::string folder = full.substr(0, slash + 1);
-  const std::string mask = full.substr(slash + 1);
   const std::string native = NativeFromWindows(folder);
   DIR* dir = native.empty() ? nullptr : opendir(native.c_str());
   if (!dir) {
     SetError(error, win_error::kPathNotFound);
     return false;
   }
+  // "C:\dir\" names no file: FindFirstFile fails on a trailing separator.
+  if (mask.empty()) {
+    closedir(dir);
+    SetError(error, win_error::kFileNotFound);
+    return false;
+  }
+  // The root of a drive has no "." and ".." entries on Windows.
+  const bool drive_root = folder.size() == 3;
   std::vector<std::string> names;
-  while (dirent* entry = readdir(dir)) names.emplace_back(entry->d_name);
+  while (dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (drive_root && (name == "." || name == ".."))
+      continue;
+    names.emplace_back(name);
+  }
   closedir(dir);
   // NTFS lists a folder in name order; the drive folders follow that.
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return FoldCase(a) < FoldCase(b); });
   for (const std::string& name : names) {
-    if (!WildcardMatch(mask.empty() ? "*" : mask, name)) continue;
+    if (!vpc::MatchesFilePattern(mask, name))
+      continue;
     const std::string child = native + "/" + name;
     struct stat st;
     if (lstat(child.c_str(), &st) != 0) continue;
@@ -350,30 +370,6 @@ bool FindFiles(std::string_view pattern, std::vector<FindData>* found, int32_t* 
     found->push_back(std::move(data));
   }
   return true;
-}
-
-int32_t ShellDeleteTree(std::string_view path) {
-  const std::string full = vpc::FullWindowsPath(path);
-  const uint32_t attrs = GetFileAttributes(full);
-  if (attrs == file_attr::kInvalid) return win_error::kFileNotFound;
-  int32_t error = win_error::kSuccess;
-  if ((attrs & file_attr::kDirectory) && !(attrs & file_attr::kReparsePoint)) {
-    std::vector<FindData> entries;
-    FindFiles(IncludeBackslash(full) + "*", &entries);
-    int32_t first_error = win_error::kSuccess;
-    for (const FindData& e : entries) {
-      if (e.name == "." || e.name == "..") continue;
-      const int32_t rc = ShellDeleteTree(IncludeBackslash(full) + e.name);
-      if (rc != win_error::kSuccess && first_error == win_error::kSuccess) first_error = rc;
-    }
-    if (first_error != win_error::kSuccess) return first_error;
-    return RemoveDirectory(full, &error) ? win_error::kSuccess : error;
-  }
-  if (attrs & file_attr::kReparsePoint) {
-    return RemoveDirectory(full, &error) || DeleteFile(full, &error) ? win_error::kSuccess : error;
-  }
-  if (attrs & file_attr::kReadOnly) SetFileAttributes(full, file_attr::kArchive);
-  return DeleteFile(full, &error) ? win_error::kSuccess : error;
 }
 
 bool GetFileTimes(std::string_view path, uint64_t* creation, uint64_t* last_write,

@@ -6,6 +6,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "platform/linux/virtual_pc.h"
 #include "platform/text.h"
 #include "platform/win_errors.h"
@@ -15,13 +17,42 @@ namespace tav::platform {
 namespace {
 
 std::string LockPath(std::string_view name) {
+  // Other bytes as two hex digits each, so that no two names share a file.
   std::string file;
   for (char c : FoldCase(name)) {
     const bool plain = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-    file += plain ? std::string(1, c) : "%" + std::to_string(static_cast<unsigned char>(c));
+    if (plain) {
+      file += c;
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      file += escaped;
+    }
   }
   return vpc::VirtualPc::Current().RunFolder("mutex") + "/" + file + ".lock";
 }
+
+// The probe below takes the lock exclusively for a moment, which a second
+// probe would take for a holder; and a creator must test and take its handle
+// in one step, or two programs starting together would both see none. Both
+// happen under this guard, held for a few system calls.
+class Guard {
+ public:
+  explicit Guard(const std::string& lock_path)
+      : fd_(open((lock_path + ".guard").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+    if (fd_ >= 0)
+      flock(fd_, LOCK_EX);
+  }
+  ~Guard() {
+    if (fd_ >= 0)
+      close(fd_);
+  }
+  Guard(const Guard&) = delete;
+  Guard& operator=(const Guard&) = delete;
+
+ private:
+  int fd_;
+};
 
 bool HeldByAnyone(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -46,11 +77,16 @@ NamedMutex::~NamedMutex() = default;
 NamedMutex::NamedMutex(NamedMutex&&) noexcept = default;
 NamedMutex& NamedMutex::operator=(NamedMutex&&) noexcept = default;
 
-bool NamedMutex::Exists(std::string_view name) { return HeldByAnyone(LockPath(name)); }
+bool NamedMutex::Exists(std::string_view name) {
+  const std::string path = LockPath(name);
+  Guard guard(path);
+  return HeldByAnyone(path);
+}
 
 bool NamedMutex::Create(std::string_view name, bool* already_existed, int32_t* error) {
   Close();
   const std::string path = LockPath(name);
+  Guard guard(path);
   const bool existed = HeldByAnyone(path);
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0 || flock(fd, LOCK_SH) != 0) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -138,12 +139,19 @@ std::string NativeFromWindows(std::string_view path) {
   return native;
 }
 
-std::string WindowsFromNative(std::string_view native) {
+std::string WindowsFromNative(std::string_view native_path) {
+  // Relative host paths and ".." are taken as the host resolves them.
+  std::error_code ec;
+  const std::string absolute =
+      std::filesystem::absolute(std::string(native_path), ec).lexically_normal().string();
+  const std::string_view native = absolute;
   const VirtualPc& pc = VirtualPc::Current();
   const std::string drives = pc.root() + "/drives/";
   if (native.substr(0, drives.size()) != drives || native.size() < drives.size() + 1) return {};
   const char letter = native[drives.size()];
   if (native.size() > drives.size() + 1 && native[drives.size() + 1] != '/') return {};
+  if (pc.DriveRoot(letter).empty())
+    return {};
   std::string path = std::string(1, AsciiUpper(letter)) + ":\\";
   std::string rest(native.substr(drives.size() + 1));
   while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);

@@ -29,6 +29,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/linux/host_process.h"
 #include "platform/linux/path_map.h"
 #include "platform/linux/virtual_pc.h"
 #include "platform/shell_folders.h"
@@ -51,25 +52,16 @@ std::string RecordPath(uint32_t pid) {
   return vpc::VirtualPc::Current().RunFolder("processes") + "/" + std::to_string(pid) + ".json";
 }
 
-// Start time of a host process in clock ticks since the host booted.
 bool HostStartTicks(uint32_t pid, uint64_t* ticks, uint32_t* parent, std::string* comm) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text;
-  if (!std::getline(in, text)) return false;
-  const size_t open = text.find('(');
-  const size_t close = text.rfind(')');
-  if (open == std::string::npos || close == std::string::npos) return false;
-  if (comm) *comm = text.substr(open + 1, close - open - 1);
-  std::istringstream rest(text.substr(close + 2));
-  std::string field;
-  for (int index = 3; rest >> field; ++index) {
-    if (index == 4 && parent) *parent = static_cast<uint32_t>(std::stoul(field));
-    if (index == 22) {
-      *ticks = std::stoull(field);
-      return true;
-    }
-  }
-  return false;
+  vpc::HostProcessStat stat;
+  if (!vpc::ReadHostProcessStat(pid, &stat))
+    return false;
+  *ticks = stat.start_ticks;
+  if (parent)
+    *parent = stat.parent_id;
+  if (comm)
+    *comm = stat.comm;
+  return true;
 }
 
 uint64_t HostBootUnixSeconds() {
@@ -391,12 +383,7 @@ bool GetProcessSnapshot(std::vector<ProcessEntry>* processes, int32_t* error) {
 }
 
 bool IsProcessRunning(uint32_t pid) {
-  if (pid == 0) return false;
-  std::string state_line;
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  if (!std::getline(in, state_line)) return false;
-  const size_t close = state_line.rfind(')');
-  return close == std::string::npos || close + 2 >= state_line.size() || state_line[close + 2] != 'Z';
+  return vpc::HostProcessRuns(pid);
 }
 
 bool GetProcessImagePath(uint32_t pid, std::string* path, int32_t* error) {

@@ -87,6 +87,20 @@ int HexDigit(char c) {
   return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
 }
 
+// One to eight hexadecimal digits.
+bool ParseHexNumber(std::string_view digits, uint32_t* number) {
+  if (digits.empty() || digits.size() > 8)
+    return false;
+  *number = 0;
+  for (char c : digits) {
+    const int d = HexDigit(c);
+    if (d < 0)
+      return false;
+    *number = *number * 16 + static_cast<uint32_t>(d);
+  }
+  return true;
+}
+
 bool ParseHexBytes(std::string_view text, std::vector<uint8_t>* bytes) {
   bytes->clear();
   size_t i = 0;
@@ -194,9 +208,10 @@ bool ImportRegText(std::string_view text, std::string* error) {
       const std::string sub = slash == std::string::npos ? "" : path.substr(slash + 1);
       if (!store.WriteAllowed(root)) return fail(index, "access is denied");
       if (remove) {
+        // A root key cannot be deleted; regedit skips the line.
         int64_t id = 0;
-        if (store.FindKey(RegistryStore::RootId(root), sub, &id) == 0) {
-          store.DeleteTree(id, !sub.empty());
+        if (!sub.empty() && store.FindKey(RegistryStore::RootId(root), sub, &id) == 0) {
+          store.DeleteTree(id, true);
         }
         have_key = false;
       } else {
@@ -233,20 +248,22 @@ bool ImportRegText(std::string_view text, std::string* error) {
       if (!ParseQuoted(data, &j, &textual)) return fail(index, "unterminated text");
       value = RegValue::String(textual);
     } else if (data.rfind("dword:", 0) == 0) {
-      const std::string digits(data.substr(6));
-      if (digits.empty() || digits.size() > 8) return fail(index, "bad dword");
-      for (char c : digits) {
-        if (HexDigit(c) < 0) return fail(index, "bad dword");
-      }
-      value = RegValue::Dword(static_cast<uint32_t>(std::stoul(digits, nullptr, 16)));
+      uint32_t number = 0;
+      if (!ParseHexNumber(data.substr(6), &number))
+        return fail(index, "bad dword");
+      value = RegValue::Dword(number);
     } else if (data.rfind("hex", 0) == 0) {
       size_t colon = data.find(':');
       if (colon == std::string_view::npos) return fail(index, "bad hex value");
       uint32_t type = static_cast<uint32_t>(RegType::kBinary);
       if (data.size() > 3 && data[3] == '(') {
         const size_t close = data.find(')');
-        if (close == std::string_view::npos || close > colon) return fail(index, "bad hex type");
-        type = static_cast<uint32_t>(std::stoul(std::string(data.substr(4, close - 4)), nullptr, 16));
+        if (close == std::string_view::npos || close > colon ||
+            !ParseHexNumber(data.substr(4, close - 4), &type)) {
+          return fail(index, "bad hex type");
+        }
+      } else if (colon != 3) {
+        return fail(index, "bad hex value");
       }
       value.type = static_cast<RegType>(type);
       if (!ParseHexBytes(data.substr(colon + 1), &value.data)) return fail(index, "bad hex bytes");

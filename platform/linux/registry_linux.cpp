@@ -131,7 +131,10 @@ int32_t RegistryKey::DeleteTree(std::string_view name) {
 
 std::string RegistryKey::Name() const {
   if (!impl_) return {};
-  return RegistryStore(VirtualPc::Current()).KeyPath(impl_->id);
+  // The store's path starts with the root's name, which is not part of it here.
+  const std::string path = RegistryStore(VirtualPc::Current()).KeyPath(impl_->id);
+  const size_t slash = path.find('\\');
+  return slash == std::string::npos ? std::string() : path.substr(slash + 1);
 }
 
 }  // namespace tav::platform

@@ -168,7 +168,8 @@ std::vector<std::string> GetLogicalDrives() {
 }
 
 bool QueryDosDevice(std::string_view drive, std::string* device_path, int32_t* error) {
-  if (drive.size() >= 2 && drive[1] == ':') {
+  // Only the bare drive ("C:"): Windows finds no device named "C:\\".
+  if (drive.size() == 2 && drive[1] == ':') {
     const char letter = AsciiUpper(drive[0]);
     for (const vpc::Drive& d : Facts().drives) {
       if (d.letter == letter && !d.device.empty()) {

@@ -25,9 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Key ids are never reused (AUTOINCREMENT): a handle to a deleted key must
+// keep answering "deleted" after new keys are made.
 constexpr std::string_view kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS reg_keys(
-  id INTEGER PRIMARY KEY,
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
   parent INTEGER NOT NULL,
   name TEXT NOT NULL,
   folded TEXT NOT NULL,
@@ -47,6 +49,14 @@ CREATE TABLE IF NOT EXISTS atoms(
 CREATE TABLE IF NOT EXISTS machine_state(
   name TEXT PRIMARY KEY,
   value TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS tasks(
+  name TEXT NOT NULL,
+  folded TEXT NOT NULL UNIQUE,
+  command TEXT NOT NULL,
+  schedule TEXT NOT NULL,
+  start_time TEXT NOT NULL DEFAULT '',
+  run_level TEXT NOT NULL DEFAULT 'LIMITED',
+  created INTEGER NOT NULL);
 INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES
   (1, 0, 'HKEY_CLASSES_ROOT', 'HKEY_CLASSES_ROOT'),
   (2, 0, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER'),
@@ -127,6 +137,11 @@ bool ParseMachineFacts(const nlohmann::json& profile, MachineFacts* f, std::stri
   f->manufacturer = JsonString(os, "manufacturer", "");
   f->model = JsonString(os, "model", "");
   f->windows_dir = JsonString(os, "windows_dir", "C:\\Windows");
+  if (f->windows_dir.size() < 4 || !std::isalpha(static_cast<unsigned char>(f->windows_dir[0])) ||
+      f->windows_dir[1] != ':' || f->windows_dir[2] != '\\') {
+    *error = "the Windows folder must be a full path such as C:\\Windows";
+    return false;
+  }
 
   const std::string drive = f->windows_dir.substr(0, 2);
   const bool xp = f->major < 6;
@@ -222,6 +237,21 @@ std::string VirtualPc::DefaultRoot() {
 
 std::string_view VirtualPc::DefaultProfile() { return embedded::DefaultMachineProfile; }
 
+namespace {
+
+// Removes what a failed creation made; the folder was empty or missing before.
+void Undo(const std::string& root, bool folder_existed) {
+  std::error_code ec;
+  if (!folder_existed) {
+    fs::remove_all(root, ec);
+    return;
+  }
+  for (const auto& entry : fs::directory_iterator(root, ec))
+    fs::remove_all(entry.path(), ec);
+}
+
+}  // namespace
+
 bool VirtualPc::Create(const std::string& root, std::string_view profile_json,
                        std::string* error) {
   nlohmann::json profile = nlohmann::json::parse(profile_json, nullptr, false);
@@ -233,7 +263,8 @@ bool VirtualPc::Create(const std::string& root, std::string_view profile_json,
   if (!ParseMachineFacts(profile, &facts, error)) return false;
 
   std::error_code ec;
-  if (fs::exists(root, ec) && !fs::is_empty(root, ec)) {
+  const bool folder_existed = fs::exists(root, ec);
+  if (folder_existed && !fs::is_empty(root, ec)) {
     *error = root + " exists and is not empty";
     return false;
   }
@@ -242,6 +273,21 @@ bool VirtualPc::Create(const std::string& root, std::string_view profile_json,
     *error = "cannot create " + root + ": " + ec.message();
     return false;
   }
+  bool ok = false;
+  try {
+    ok = WriteAndSetUp(root, profile, error);
+  } catch (const nlohmann::json::exception& e) {
+    // A profile entry of the wrong type (a text where a number belongs).
+    *error = std::string("the profile has a value of the wrong type: ") + e.what();
+  }
+  if (!ok)
+    Undo(root, folder_existed);
+  return ok;
+}
+
+bool VirtualPc::WriteAndSetUp(const std::string& root,
+                              const nlohmann::json& profile,
+                              std::string* error) {
   {
     std::ofstream out(fs::path(root) / "machine.json", std::ios::binary);
     out << profile.dump(2) << "\n";

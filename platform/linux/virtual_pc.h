@@ -109,6 +109,9 @@ class VirtualPc {
  private:
   VirtualPc() = default;
   bool Open(const std::string& root, std::string* error);
+  static bool WriteAndSetUp(const std::string& root,
+                            const nlohmann::json& profile,
+                            std::string* error);
 
   std::string root_;
   nlohmann::json profile_;

@@ -83,7 +83,9 @@ void SeedRegistry(VirtualPc* pc) {
            "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName", "ComputerName",
            RegValue::String(f.computer_name));
   int64_t id = 0;
-  store.CreateKey(RegistryStore::RootId(RegRoot::kCurrentUser), cv + "\\Run", &id, nullptr);
+  // The user's hive spells it "Software", the machine's "SOFTWARE".
+  store.CreateKey(RegistryStore::RootId(RegRoot::kCurrentUser),
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\Run", &id, nullptr);
   store.CreateKey(RegistryStore::RootId(RegRoot::kLocalMachine), "SYSTEM\\CurrentControlSet\\Enum",
                   &id, nullptr);
   store.CreateKey(RegistryStore::RootId(RegRoot::kLocalMachine),

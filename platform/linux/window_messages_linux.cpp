@@ -23,7 +23,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/linux/registry_store.h"
+#include "platform/linux/host_process.h"
 #include "platform/linux/virtual_pc.h"
 #include "platform/message_loop.h"
 #include "platform/text.h"
@@ -60,19 +60,29 @@ sockaddr_un SocketAddress(WindowHandle h, socklen_t* length) {
   return addr;
 }
 
-bool ProcessAlive(uint32_t pid) { return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
-
 struct WindowRecord {
   WindowHandle handle = 0;
   uint32_t pid = 0;
+  uint64_t start_ticks = 0;  // of the owner, which tells a reused pid apart
   std::string class_name;
   std::string title;
 };
+
+uint64_t OwnStartTicks() {
+  static const uint64_t ticks = [] {
+    vpc::HostProcessStat stat;
+    return vpc::ReadHostProcessStat(static_cast<uint32_t>(getpid()), &stat) ? stat.start_ticks : 0;
+  }();
+  return ticks;
+}
 
 std::vector<WindowRecord> LiveWindows() {
   std::vector<WindowRecord> windows;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(WindowFolder(), ec)) {
+    // Not a record being written.
+    if (entry.path().extension() != ".json")
+      continue;
     std::ifstream in(entry.path());
     std::stringstream text;
     text << in.rdbuf();
@@ -81,10 +91,13 @@ std::vector<WindowRecord> LiveWindows() {
     WindowRecord r;
     r.handle = j.value("handle", uint64_t{0});
     r.pid = j.value("pid", 0u);
+    r.start_ticks = j.value("start_ticks", uint64_t{0});
     r.class_name = j.value("class", "");
     r.title = j.value("title", "");
-    if (!ProcessAlive(r.pid)) {
-      std::filesystem::remove(entry.path(), ec);  // left by a process that ended
+    // A window goes with its process, at once, as on Windows; a process
+    // that ended without destroying its windows leaves records behind.
+    if (!vpc::HostProcessRuns(r.pid, r.start_ticks)) {
+      std::filesystem::remove(entry.path(), ec);
       continue;
     }
     windows.push_back(std::move(r));
@@ -134,6 +147,7 @@ bool WriteRecord(const MessageWindow::Impl& impl) {
   nlohmann::json j;
   j["handle"] = impl.handle;
   j["pid"] = static_cast<uint32_t>(getpid());
+  j["start_ticks"] = OwnStartTicks();
   j["class"] = impl.class_name;
   j["title"] = impl.title;
   const std::string temp = impl.record_path + ".tmp";
