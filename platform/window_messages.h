@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tav::platform {
 
@@ -21,6 +22,9 @@ uint32_t RegisterWindowMessage(std::string_view name);
 // FindWindow: an empty class matches any class.
 WindowHandle FindWindow(std::string_view class_name, std::string_view title);
 bool IsWindow(WindowHandle window);
+// EnumWindows with GetWindowThreadProcessId: the top-level windows that a
+// process owns, in handle order.
+std::vector<WindowHandle> FindWindowsOfProcess(uint32_t pid);
 bool PostMessage(WindowHandle window, uint32_t message, uint64_t wparam, int64_t lparam);
 // PostMessage(HWND_BROADCAST, ...): every top-level window gets it.
 bool BroadcastMessage(uint32_t message, uint64_t wparam, int64_t lparam);

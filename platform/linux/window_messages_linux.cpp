@@ -295,4 +295,12 @@ void WakeMessageLoop() {
   [[maybe_unused]] const ssize_t rc = write(WakeFd(), &one, sizeof one);
 }
 
+std::vector<WindowHandle> FindWindowsOfProcess(uint32_t pid) {
+  std::vector<WindowHandle> handles;
+  for (const WindowRecord& w : LiveWindows()) {
+    if (w.pid == pid) handles.push_back(w.handle);
+  }
+  return handles;
+}
+
 }  // namespace tav::platform
