@@ -1,0 +1,33 @@
+// What every benchmark needs: a virtual PC in a fresh temporary folder with
+// the program's folders resolved, removed at the end, and a few timing and
+// process helpers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tav::bench {
+
+class BenchMachine {
+ public:
+  BenchMachine();
+  ~BenchMachine();
+  BenchMachine(const BenchMachine&) = delete;
+  BenchMachine& operator=(const BenchMachine&) = delete;
+
+  bool ok() const { return ok_; }
+  // Host path of a Windows path on the PC.
+  std::string Host(std::string_view windows_path) const;
+
+ private:
+  std::string root_;
+  bool ok_ = false;
+};
+
+// Seconds of wall time since an arbitrary start.
+double Seconds();
+
+// Runs a host command; its standard output, or empty on failure.
+std::string RunCommand(const std::string& command);
+
+}  // namespace tav::bench
