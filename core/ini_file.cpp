@@ -239,6 +239,10 @@ void TMemIniFile::EraseSection(std::string_view section) {
   }
 }
 
+void TMemIniFile::ClearSection(std::string_view section) {
+  if (Section* s = FindSection(section)) s->lines.clear();
+}
+
 void TMemIniFile::Clear() {
   sections_.clear();
   index_.clear();

@@ -68,6 +68,8 @@ class TMemIniFile {
 
   void DeleteKey(std::string_view section, std::string_view key);
   void EraseSection(std::string_view section);
+  // Empties a section but keeps its place among the sections.
+  void ClearSection(std::string_view section);
   void Clear();
 
   // Writes the file in one piece: a temporary file beside it, then renamed

@@ -14,9 +14,9 @@
 #include "core/format_settings.h"
 #include "core/main_thread.h"
 #include "core/process_flags.h"
+#include "core/system_error.h"
 #include "core/text_utils.h"
 #include "platform/clock.h"
-#include "platform/error_text.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 
@@ -389,15 +389,6 @@ struct StopAtExit {
   ~StopAtExit() { XLog::Stop(); }
 } g_stop_at_exit;
 
-std::string LastErrorText(int32_t code) {
-  std::string text = platform::SystemErrorMessage(code);
-  while (!text.empty() &&
-         (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '.')) {
-    text.pop_back();
-  }
-  return text;
-}
-
 std::string InfoLine(std::string_view routine, std::string_view message) {
   std::string line;
   line.reserve(2 + routine.size() + 9 + message.size());
@@ -418,7 +409,7 @@ std::string ErrorLine(std::string_view routine, std::string_view message, int32_
   if (!params.empty()) line += " PARAMS: " + std::string(params);
   if (last_error != 0) {
     line += " LAST_ERR (" + std::to_string(last_error) + ", " +
-            IntToHex(static_cast<uint32_t>(last_error), 8) + "): " + LastErrorText(last_error);
+            IntToHex(static_cast<uint32_t>(last_error), 8) + "): " + SysErrorMessage(last_error);
   }
   return line;
 }
