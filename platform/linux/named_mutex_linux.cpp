@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "platform/linux/virtual_pc.h"
-#include "platform/text.h"
 #include "platform/win_errors.h"
 
 namespace tav::platform {
@@ -17,10 +16,15 @@ namespace tav::platform {
 namespace {
 
 std::string LockPath(std::string_view name) {
-  // Other bytes as two hex digits each, so that no two names share a file.
+  // Mutex names compare with their letter case, as on Windows. Other bytes
+  // as two hex digits each, so that no two names share a file.
   std::string file;
-  for (char c : FoldCase(name)) {
-    const bool plain = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+  // "Local\" names the session's namespace, where a bare name already lives.
+  if (name.substr(0, 6) == "Local\\")
+    name.remove_prefix(6);
+  for (char c : name) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_';
     if (plain) {
       file += c;
     } else {
