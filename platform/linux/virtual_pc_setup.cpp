@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/linux/device_tree.h"
 #include "platform/linux/registry_store.h"
 #include "platform/text.h"
 
@@ -264,6 +265,7 @@ bool SetUpNewMachine(VirtualPc* pc, std::string* error) {
   }
 
   SeedRegistry(pc);
+  if (!ImportDeviceProfile(pc, pc->profile(), error)) return false;
   if (auto it = pc->profile().find("registry"); it != pc->profile().end()) {
     if (!ApplyRegistryList(pc, *it, error)) return false;
   }

@@ -1,0 +1,32 @@
+// Failures a virtual PC's profile asks for, so that the error paths of the
+// device inventory can be tried end to end. The profile's "faults" list:
+//
+//   {"call": "SetupDiGetDeviceRegistryProperty", "device": "<instance ID>",
+//    "property": 1, "error": 5}
+//   {"call": "CM_Get_DevNode_Status", "device": "...", "cr": 19}
+//   {"call": "SetupDiGetClassDevs", "error": 8, "times": 1}
+//
+// "device" (instance ID), "property" (an SPDRP code, or "{fmtid} pid" for a
+// device property), "class" (a class GUID) and "index" (an element index)
+// narrow the fault; what is left out matches everything. "times" limits how
+// often it strikes in one process.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tav::platform::vpc {
+
+struct FaultQuery {
+  std::string_view call;
+  std::string_view device;
+  std::string_view property;  // decimal SPDRP code or "{fmtid} pid"
+  std::string_view class_guid;
+  int64_t index = -1;
+};
+
+// The error code (or CR_ code) the call must fail with, when a fault strikes.
+std::optional<int64_t> InjectedFault(const FaultQuery& query);
+
+}  // namespace tav::platform::vpc
