@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
-#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,7 +16,7 @@
 
 #include "core/log_engine.h"
 #include "core/main_thread.h"
-#include "platform/linux/virtual_pc.h"
+#include "bench/bench_machine.h"
 
 namespace {
 
@@ -76,22 +75,14 @@ std::pair<double, double> Percentiles(Call call) {
 
 void RestartLog() {
   tav::XLog::Stop();
-  std::error_code ec;
   tav::XLog::Init(kFolder);
 }
 
 }  // namespace
 
 int main() {
-  const std::string root = (std::filesystem::temp_directory_path() / "tavrolin-bench-log").string();
-  std::filesystem::remove_all(root);
-  std::string error;
-  if (!tav::platform::vpc::VirtualPc::Create(root, tav::platform::vpc::VirtualPc::DefaultProfile(),
-                                             &error) ||
-      !tav::platform::vpc::VirtualPc::Use(root, &error)) {
-    std::fprintf(stderr, "cannot create the virtual PC: %s\n", error.c_str());
-    return 1;
-  }
+  tav::bench::BenchMachine machine;
+  if (!machine.ok()) return 1;
   tav::MainThread::Init();
   auto xlog = [](const std::string& r, const std::string& m) { tav::XLog::Log(r, m); };
 
@@ -117,6 +108,5 @@ int main() {
   std::printf("  goals: >= 1 M lines/s, p99 < 1000 ns: %s\n",
               p99 < 1000 ? "p99 met" : "p99 NOT met");
   tav::XLog::Stop();
-  std::filesystem::remove_all(root);
   return 0;
 }

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "core/date_time.h"
 #include "core/file_utils.h"
 #include "core/format_settings.h"
+#include "core/log_text_buffer.h"
 #include "core/main_thread.h"
 #include "core/process_flags.h"
 #include "core/system_error.h"
@@ -31,13 +31,16 @@ constexpr uint64_t kWriteAfterMs = 60000;
 constexpr size_t kWriteAtLines = 100;
 constexpr uint32_t kRoundMs = 100;
 
+// One lock for posting: the queue of the running log object, the repeat
+// state and the memory lists, so that queue and lists keep the same order.
+std::mutex g_post_mutex;
+
 // The memory lists outlive single log objects: the track list lives until
 // the program ends, the non-track list from the first start until Stop.
 struct MemoryLists {
-  std::mutex mutex;
-  std::deque<std::string> non_track;
+  LogTextBuffer non_track;
   bool non_track_created = false;
-  std::vector<std::string> track;
+  LogTextBuffer track;
   bool tracking = false;
   bool crash_report_mode = false;
 };
@@ -61,47 +64,52 @@ std::atomic<bool> g_window_call_pending{false};
 
 thread_local bool t_in_error_record = false;
 
+// Spare chunks each growing buffer keeps ready.
+constexpr size_t kSparesAhead = 2;
+
 class LogObject {
  public:
   LogObject() : format_(UserFormatSettings()) {
     const uint64_t now = platform::GetTickCount64();
     next_move_ = now + kMoveIntervalMs;
     next_write_check_ = now + kWriteCheckIntervalMs;
-    queue_.reserve(4096);
-    spare_.reserve(4096);
+    PrepareSpares();
   }
 
   void Start() { thread_ = std::thread([this] { Run(); }); }
 
   // Posting a line: repeat check, summaries, the stored line (time + line)
-  // into the queue and the memory list, all in one short locked section so
-  // that queue and lists keep the same order.
-  // False when the line was dropped or collapsed into a repeat count.
-  bool Post(std::string line, bool is_error) {
+  // into the queue and the memory list. False when the line was dropped or
+  // collapsed into a repeat count.
+  bool Post(const std::string& line, bool is_error) {
     if (stopping_.load(std::memory_order_relaxed) || IsApplicationTerminated()) return false;
-    std::string stored = TimeText();
-    stored.reserve(stored.size() + 1 + line.size());
+    thread_local std::string stored;
+    stored.clear();
+    AppendTimeText(&stored);
     stored += ' ';
     stored += line;
-    std::string copy = stored;
-    std::lock_guard<std::mutex> lock(queue_mutex_);
-    std::string& last = is_error ? last_error_ : last_log_;
-    int& repeats = is_error ? error_repeats_ : log_repeats_;
-    if (!last.empty() && last == line) {
-      ++repeats;
-      return false;
+    bool short_of_spares = false;
+    {
+      std::lock_guard<std::mutex> lock(g_post_mutex);
+      std::string& last = is_error ? last_error_ : last_log_;
+      int& repeats = is_error ? error_repeats_ : log_repeats_;
+      if (!last.empty() && last == line) {
+        ++repeats;
+        return false;
+      }
+      if (error_repeats_ > 0) {
+        EmitLocked("Multiple errors: " + last_error_ + " Count: " + std::to_string(error_repeats_));
+        error_repeats_ = 0;
+      }
+      if (log_repeats_ > 0) {
+        EmitLocked("Multiple logs: " + last_log_ + " Count: " + std::to_string(log_repeats_));
+        log_repeats_ = 0;
+      }
+      EmitLocked(stored);
+      last = line;
+      short_of_spares = queue_.spare_count() == 0 || Lists().non_track.spare_count() == 0;
     }
-    if (error_repeats_ > 0) {
-      EmitLocked("Multiple errors: " + last_error_ + " Count: " + std::to_string(error_repeats_));
-      error_repeats_ = 0;
-    }
-    if (log_repeats_ > 0) {
-      EmitLocked("Multiple logs: " + last_log_ + " Count: " + std::to_string(log_repeats_));
-      log_repeats_ = 0;
-    }
-    queue_.push_back(std::move(copy));
-    AddToListsLocked(std::move(stored));
-    last = std::move(line);
+    if (short_of_spares) WakeThread();
     return true;
   }
 
@@ -133,7 +141,6 @@ class LogObject {
 
   bool stopping() const { return stopping_; }
   std::atomic<bool>& alive() { return alive_; }
-  std::recursive_mutex& file_mutex() { return file_mutex_; }
 
   // The error record: the error line, the 21 lines before the last line of
   // "program.log", and a closing rule, appended to "program_error.log".
@@ -141,42 +148,26 @@ class LogObject {
     std::vector<std::string> record;
     record.push_back(DateTimeToStr(Now(), format_) + ": " + error_line);
     record.push_back("Last log entries:");
-    {
-      std::lock_guard<std::recursive_mutex> lock(file_mutex_);
-      MoveQueue();
-      WriteBuffer(true);
-      const std::string path = LogPath();
-      if (!path.empty() && platform::FileExists(path)) {
-        const std::vector<std::string> lines = ReadLogFileLines(path);
-        const int count = static_cast<int>(lines.size());
-        for (int i = count - 22; i <= count - 2; ++i) {
-          if (i >= 0) record.push_back(lines[static_cast<size_t>(i)]);
-        }
+    std::lock_guard<std::recursive_mutex> lock(file_mutex_);
+    MoveQueue();
+    WriteBuffer(true);
+    const std::string path = LogPath();
+    if (!path.empty() && platform::FileExists(path)) {
+      const std::vector<std::string> lines = ReadLogFileLines(path);
+      const int count = static_cast<int>(lines.size());
+      for (int i = count - 22; i <= count - 2; ++i) {
+        if (i >= 0) record.push_back(lines[static_cast<size_t>(i)]);
       }
-      record.push_back(std::string(40, '='));
-      AppendLines(ErrorLogPath(), &record);
     }
-  }
-
-  std::string LogPath() {
-    if (log_path_.empty()) {
-      const std::string folder = Folder();
-      if (!folder.empty()) log_path_ = folder + std::string(XLog::kLogFile);
-    }
-    return log_path_;
-  }
-
-  std::string ErrorLogPath() {
-    if (error_log_path_.empty()) {
-      const std::string folder = Folder();
-      if (!folder.empty()) error_log_path_ = folder + std::string(XLog::kErrorLogFile);
-    }
-    return error_log_path_;
+    record.push_back(std::string(40, '='));
+    std::vector<uint8_t> bytes;
+    for (const std::string& line : record) AppendUtf16(line, &bytes);
+    AppendBytes(ErrorLogPath(), bytes);
   }
 
  private:
   // The local time in the user's long time format, made once per second.
-  std::string TimeText() {
+  void AppendTimeText(std::string* out) {
     thread_local int64_t cached_second = -1;
     thread_local std::string cached_text;
     const DateTime now = Now();
@@ -185,23 +176,45 @@ class LogObject {
       cached_text = TimeToStr(now, format_);
       cached_second = second;
     }
-    return cached_text;
+    *out += cached_text;
   }
 
-  void EmitLocked(std::string line) {
-    queue_.push_back(line);
-    AddToListsLocked(std::move(line));
-  }
-
-  static void AddToListsLocked(std::string line) {
+  // Caller holds g_post_mutex.
+  void EmitLocked(std::string_view line) {
+    queue_.Append(line);
     MemoryLists& lists = Lists();
-    std::lock_guard<std::mutex> lock(lists.mutex);
     if (lists.crash_report_mode) return;
     if (lists.tracking) {
-      lists.track.push_back(std::move(line));
+      lists.track.Append(line);
     } else if (lists.non_track_created) {
-      lists.non_track.push_back(std::move(line));
+      lists.non_track.Append(line);
     }
+  }
+
+  void WakeThread() {
+    {
+      std::lock_guard<std::mutex> lock(sleep_mutex_);
+      wake_ = true;
+    }
+    sleep_cv_.notify_one();
+  }
+
+  // Makes the spare chunks of the growing buffers outside the posting lock.
+  void PrepareSpares() {
+    auto top_up = [](LogTextBuffer& buffer) {
+      for (;;) {
+        {
+          std::lock_guard<std::mutex> lock(g_post_mutex);
+          if (buffer.spare_count() >= kSparesAhead) return;
+        }
+        auto chunk = LogTextBuffer::MakeTouchedChunk();
+        std::lock_guard<std::mutex> lock(g_post_mutex);
+        buffer.AddSpare(std::move(chunk));
+      }
+    };
+    top_up(queue_);
+    top_up(Lists().non_track);
+    if (Lists().tracking) top_up(Lists().track);
   }
 
   void Run() {
@@ -222,9 +235,12 @@ class LogObject {
           WriteBuffer(false);
           next_write_check_ = now + kWriteCheckIntervalMs;
         }
+        PrepareSpares();
         {
           std::unique_lock<std::mutex> lock(sleep_mutex_);
-          sleep_cv_.wait_for(lock, std::chrono::milliseconds(kRoundMs), [this] { return terminate_; });
+          sleep_cv_.wait_for(lock, std::chrono::milliseconds(kRoundMs),
+                             [this] { return terminate_ || wake_; });
+          wake_ = false;
         }
         alive_ = true;
       }
@@ -246,24 +262,24 @@ class LogObject {
     }
   }
 
+  // Caller holds file_mutex_.
   void MoveQueue() {
-    {
-      std::lock_guard<std::mutex> lock(queue_mutex_);
-      if (queue_.empty()) return;
-      spare_.swap(queue_);
-    }
+    std::lock_guard<std::mutex> lock(g_post_mutex);
+    if (queue_.empty()) return;
     if (write_buffer_.empty()) {
-      write_buffer_.swap(spare_);
+      write_buffer_.Swap(queue_);
     } else {
-      for (std::string& line : spare_) write_buffer_.push_back(std::move(line));
-      spare_.clear();
+      queue_.ForEach([this](std::string_view line) { write_buffer_.Append(line); });
+      queue_.Clear();
     }
   }
 
+  // Caller holds file_mutex_.
   void WriteBuffer(bool forced) {
     if (writing_) return;  // an error while writing must not write again
     if (Folder().empty()) {
-      write_buffer_.clear();
+      std::lock_guard<std::mutex> lock(g_post_mutex);
+      ClearWriteBufferLocked();
       return;
     }
     const uint64_t now = platform::GetTickCount64();
@@ -271,52 +287,81 @@ class LogObject {
       return;
     }
     {
-      std::lock_guard<std::mutex> lock(queue_mutex_);
+      std::lock_guard<std::mutex> lock(g_post_mutex);
       if (error_repeats_ > 0) {
         // Goes out with a later write, as its place in the queue says.
-        queue_.push_back("Multiple errors:" + last_error_ + " Count: " + std::to_string(error_repeats_));
+        queue_.Append("Multiple errors:" + last_error_ + " Count: " + std::to_string(error_repeats_));
         error_repeats_ = 0;
       }
     }
     if (write_buffer_.empty()) return;
     writing_ = true;
     last_write_tick_ = now;
-    AppendLines(LogPath(), &write_buffer_);
+    bytes_.clear();
+    write_buffer_.ForEach([this](std::string_view line) { AppendUtf16(line, &bytes_); });
+    if (AppendBytes(LogPath(), bytes_)) {
+      std::lock_guard<std::mutex> lock(g_post_mutex);
+      ClearWriteBufferLocked();
+    }
     writing_ = false;
   }
 
-  // Appends lines to a log file; they are cleared once written. A failed
-  // open is tried once more after 100 ms; after that they stay for the next
-  // write.
-  void AppendLines(const std::string& path, std::vector<std::string>* lines) {
-    if (path.empty() || lines->empty()) return;
+  void ClearWriteBufferLocked() {
+    write_buffer_.Clear();
+    queue_.TakeSpares(write_buffer_);
+  }
+
+  std::string LogPath() {
+    if (log_path_.empty()) {
+      const std::string folder = Folder();
+      if (!folder.empty()) log_path_ = folder + std::string(XLog::kLogFile);
+    }
+    return log_path_;
+  }
+
+  std::string ErrorLogPath() {
+    if (error_log_path_.empty()) {
+      const std::string folder = Folder();
+      if (!folder.empty()) error_log_path_ = folder + std::string(XLog::kErrorLogFile);
+    }
+    return error_log_path_;
+  }
+
+  // Appends UTF-16LE lines (each ending in CR LF) to a log file. An existing
+  // file gets them after an extra empty line's worth of CR LF at the end of
+  // the batch; a missing file is made with a byte-order mark. A failed open
+  // is tried once more after 100 ms; after that the lines stay for the next
+  // write (false).
+  bool AppendBytes(const std::string& path, std::vector<uint8_t>& bytes) {
+    if (path.empty() || bytes.empty()) return true;
     try {
       Rotate(path);
-      std::vector<uint8_t> bytes;
-      for (const std::string& line : *lines) AppendUtf16(line, &bytes, true);
       if (platform::FileExists(path)) {
         platform::File file = XFile::AssignFileW(path, false, true);
         if (!file.IsOpen()) {
           platform::Sleep(100);
           file = XFile::AssignFileW(path, false, true);
         }
-        if (!file.IsOpen()) return;
-        AppendUtf16("", &bytes, true);  // each appended batch ends with an empty line
-        if (file.Write(bytes.data(), bytes.size())) lines->clear();
-        return;
+        if (!file.IsOpen()) return false;
+        bytes.insert(bytes.end(), {0x0D, 0x00, 0x0A, 0x00});
+        const bool written = file.Write(bytes.data(), bytes.size());
+        bytes.resize(bytes.size() - 4);
+        return written;
       }
       XFile::ForceDirectories(ExtractFilePath(path));
       platform::File file;
-      if (file.Open(path, platform::File::kWrite, platform::File::kShareRead,
-                    platform::File::kCreateAlways)) {
-        static constexpr uint8_t kBom[2] = {0xFF, 0xFE};
-        if (file.Write(kBom, 2) && file.Write(bytes.data(), bytes.size())) lines->clear();
+      if (!file.Open(path, platform::File::kWrite, platform::File::kShareRead,
+                     platform::File::kCreateAlways)) {
+        return false;
       }
+      static constexpr uint8_t kBom[2] = {0xFF, 0xFE};
+      return file.Write(kBom, 2) && file.Write(bytes.data(), bytes.size());
     } catch (...) {
+      return false;
     }
   }
 
-  static void AppendUtf16(std::string_view line, std::vector<uint8_t>* bytes, bool eol) {
+  static void AppendUtf16(std::string_view line, std::vector<uint8_t>* bytes) {
     bool ascii = true;
     for (unsigned char c : line) {
       if (c >= 0x80) {
@@ -333,7 +378,7 @@ class LogObject {
       const std::vector<uint8_t> wide = Utf8ToUtf16leBytes(line, false);
       bytes->insert(bytes->end(), wide.begin(), wide.end());
     }
-    if (eol) bytes->insert(bytes->end(), {0x0D, 0x00, 0x0A, 0x00});
+    bytes->insert(bytes->end(), {0x0D, 0x00, 0x0A, 0x00});
   }
 
   static void Rotate(const std::string& path) {
@@ -351,15 +396,15 @@ class LogObject {
   TFormatSettings format_;
   std::thread thread_;
 
-  std::mutex queue_mutex_;
-  std::vector<std::string> queue_;
+  // Guarded by g_post_mutex.
+  LogTextBuffer queue_;
   std::string last_error_, last_log_;
   int error_repeats_ = 0;
   int log_repeats_ = 0;
 
   std::recursive_mutex file_mutex_;
-  std::vector<std::string> spare_;
-  std::vector<std::string> write_buffer_;
+  LogTextBuffer write_buffer_;  // swapped with the queue under both locks
+  std::vector<uint8_t> bytes_;
   std::string log_path_, error_log_path_;
   uint64_t last_write_tick_ = 0;
   bool writing_ = false;
@@ -367,6 +412,7 @@ class LogObject {
   std::mutex sleep_mutex_;
   std::condition_variable sleep_cv_;
   bool terminate_ = false;
+  bool wake_ = false;
 
   std::atomic<bool> stopping_{false};
   std::atomic<bool> alive_{false};
@@ -389,16 +435,14 @@ struct StopAtExit {
   ~StopAtExit() { XLog::Stop(); }
 } g_stop_at_exit;
 
-std::string InfoLine(std::string_view routine, std::string_view message) {
-  std::string line;
-  line.reserve(2 + routine.size() + 9 + message.size());
-  line += ": ";
-  line += routine;
+void InfoLine(std::string_view routine, std::string_view message, std::string* line) {
+  line->clear();
+  *line += ": ";
+  *line += routine;
   if (!message.empty()) {
-    line += " PARAMS: ";
-    line += message;
+    *line += " PARAMS: ";
+    *line += message;
   }
-  return line;
 }
 
 std::string ErrorLine(std::string_view routine, std::string_view message, int32_t last_error,
@@ -439,12 +483,11 @@ void XLog::Init(std::string_view folder) {
     g_folder = folder;
   }
   if (g_log.load()) return;
-  auto object = std::make_unique<LogObject>();
   {
-    MemoryLists& lists = Lists();
-    std::lock_guard<std::mutex> lists_lock(lists.mutex);
-    lists.non_track_created = true;
+    std::lock_guard<std::mutex> post_lock(g_post_mutex);
+    Lists().non_track_created = true;
   }
+  auto object = std::make_unique<LogObject>();
   object->Start();
   g_log.store(object.get());
   Objects().push_back(std::move(object));
@@ -453,7 +496,9 @@ void XLog::Init(std::string_view folder) {
 void XLog::Log(std::string_view routine, std::string_view message) {
   LogObject* log = g_log.load(std::memory_order_acquire);
   if (!log) return;
-  log->Post(InfoLine(routine, message), false);
+  thread_local std::string line;
+  InfoLine(routine, message, &line);
+  log->Post(line, false);
 }
 
 void XLog::Error(std::string_view routine, std::string_view message, int32_t last_error,
@@ -502,10 +547,9 @@ void XLog::Stop() {
     }
     log->AskToEnd();
     g_log.store(nullptr);
-    MemoryLists& lists = Lists();
-    std::lock_guard<std::mutex> lists_lock(lists.mutex);
-    lists.non_track.clear();
-    lists.non_track_created = false;
+    std::lock_guard<std::mutex> post_lock(g_post_mutex);
+    Lists().non_track.Release();
+    Lists().non_track_created = false;
   }
   log->Join();
 }
@@ -529,29 +573,25 @@ bool XLog::WaitAlive() {
 }
 
 void XLog::StartTrackLogs() {
-  MemoryLists& lists = Lists();
-  std::lock_guard<std::mutex> lock(lists.mutex);
-  lists.track.clear();
-  lists.tracking = true;
+  std::lock_guard<std::mutex> lock(g_post_mutex);
+  Lists().track.Clear();
+  Lists().tracking = true;
 }
 
 std::vector<std::string> XLog::StopTrackLogs() {
-  MemoryLists& lists = Lists();
-  std::lock_guard<std::mutex> lock(lists.mutex);
-  lists.tracking = false;
-  return lists.track;
+  std::lock_guard<std::mutex> lock(g_post_mutex);
+  Lists().tracking = false;
+  return Lists().track.Lines();
 }
 
 std::vector<std::string> XLog::GetNonTrackLogs() {
-  MemoryLists& lists = Lists();
-  std::lock_guard<std::mutex> lock(lists.mutex);
-  return std::vector<std::string>(lists.non_track.begin(), lists.non_track.end());
+  std::lock_guard<std::mutex> lock(g_post_mutex);
+  return Lists().non_track.Lines();
 }
 
 void XLog::SetCrashReportMode(bool on) {
-  MemoryLists& lists = Lists();
-  std::lock_guard<std::mutex> lock(lists.mutex);
-  lists.crash_report_mode = on;
+  std::lock_guard<std::mutex> lock(g_post_mutex);
+  Lists().crash_report_mode = on;
 }
 
 void XLog::SetDebugWindowHandler(DebugWindowHandler handler) {

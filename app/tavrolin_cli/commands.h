@@ -1,0 +1,13 @@
+// The commands of tavrolin-cli; each returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tav::cli {
+
+using Arguments = std::vector<std::string>;
+
+int RunDevicesCommand(const Arguments& args);
+
+}  // namespace tav::cli
