@@ -1,0 +1,21 @@
+// The installation records a scan leaves for every offered package: the
+// package's ".pre" file (the scan's sections of its devices, frozen as the
+// state before an installation) and its ".status" file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// Right after Scan.ini and DevicesPlus.ini are written. Packages waiting for
+// their check after a restart keep their ".pre" untouched.
+void CreateInstallSnapshots();
+
+// A work file saved with one retry: on failure wait 1000 ms, delete the old
+// file (renamed aside when locked) and save again.
+class TMemIniFile;
+bool SaveWithRetry(const TMemIniFile& ini, std::string_view routine, std::string_view first_failure,
+                   std::string_view delete_failure, std::string_view second_failure);
+
+}  // namespace tav
