@@ -11,7 +11,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: tavrolin-cli COMMAND [ARGUMENTS]\n"
     "\n"
-    "  devices     write Devices.ini for this PC and print its counts\n";
+    "  devices     write Devices.ini for this PC and print its counts\n"
+    "  scan [--min-seconds N]\n"
+    "              scan the PC's drivers against the driver database (Ctrl-C cancels)\n";
 
 }  // namespace
 
@@ -23,6 +25,7 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   const tav::cli::Arguments args(argv + 2, argv + argc);
   if (command == "devices") return tav::cli::RunDevicesCommand(args);
+  if (command == "scan") return tav::cli::RunScanCommand(args);
   std::fprintf(stderr, "tavrolin-cli: unknown command \"%s\"\n\n%s", command.c_str(), kUsage);
   return 2;
 }

@@ -9,5 +9,6 @@ namespace tav::cli {
 using Arguments = std::vector<std::string>;
 
 int RunDevicesCommand(const Arguments& args);
+int RunScanCommand(const Arguments& args);
 
 }  // namespace tav::cli
