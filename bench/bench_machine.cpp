@@ -16,7 +16,7 @@ namespace tav::bench {
 
 namespace fs = std::filesystem;
 
-BenchMachine::BenchMachine() {
+BenchMachine::BenchMachine(std::string_view profile_json) {
   std::string pattern = (fs::temp_directory_path() / "tavrolin-bench-XXXXXX").string();
   if (!mkdtemp(pattern.data())) {
     std::cerr << "mkdtemp failed\n";
@@ -25,7 +25,9 @@ BenchMachine::BenchMachine() {
   root_ = pattern;
   std::string error;
   const std::string pc = root_ + "/pc";
-  if (!platform::vpc::VirtualPc::Create(pc, platform::vpc::VirtualPc::DefaultProfile(), &error) ||
+  const std::string_view profile =
+      profile_json.empty() ? platform::vpc::VirtualPc::DefaultProfile() : profile_json;
+  if (!platform::vpc::VirtualPc::Create(pc, profile, &error) ||
       !platform::vpc::VirtualPc::Use(pc, &error)) {
     std::cerr << "cannot set up the virtual PC: " << error << "\n";
     return;

@@ -10,7 +10,8 @@ namespace tav::bench {
 
 class BenchMachine {
  public:
-  BenchMachine();
+  // A PC from the bundled default profile, or from the given profile text.
+  explicit BenchMachine(std::string_view profile_json = {});
   ~BenchMachine();
   BenchMachine(const BenchMachine&) = delete;
   BenchMachine& operator=(const BenchMachine&) = delete;
