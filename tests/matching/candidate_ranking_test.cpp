@@ -273,6 +273,8 @@ TEST_F(RankingTest, WinnerChoice) {
 }
 
 TEST(VersionRulesTest, DotFormatsSimilarityAndVersions) {
+  testing::TempMachine pc;  // Windows 7: the inbox versions are those of code 7
+  InitParams("Tavrolin", "", "", false);
   struct Dots {
     const char* installed;
     const char* candidate;
