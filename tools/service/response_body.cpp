@@ -81,11 +81,11 @@ void SetBody(httplib::Response& res,
   state->fault = RequestFault();
   state->reader = std::move(reader);
   if (state->fault.no_content_length) {
+    // The body ends where the connection does: the provider's false after the
+    // last byte makes the library close it instead of waiting for keep-alive.
+    res.set_header("Connection", "close");
     res.set_content_provider(content_type, [state](size_t offset, httplib::DataSink& sink) {
-      if (offset >= state->length) {
-        sink.done();
-        return true;
-      }
+      if (offset >= state->length) return false;
       return SendSome(*state, offset, static_cast<size_t>(state->length - offset), sink);
     });
     return;

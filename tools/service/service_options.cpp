@@ -28,6 +28,8 @@ bool TakeOption(const std::string& name,
     options->faults = value;
   } else if (name == "--uploads") {
     options->uploads = value;
+  } else if (name == "--proxy-login") {
+    options->proxy_login = value;
   } else if (name == "--access-log") {
     options->access_log = value;
   } else if (name == "--port") {
@@ -75,10 +77,16 @@ bool ParseServiceOptions(const std::vector<std::string>& args,
 const char* ServiceUsage() {
   return "usage: tavrolin-service --content DIR [--port N] [--bind ADDRESS] [--faults FILE]\n"
          "                        [--uploads DIR] [--access-log FILE] [--threads N]\n"
+         "                        [--proxy-login USER:PASSWORD]\n"
          "\n"
          "Serves the driver databases (DIR/databases/ARCH/OS/Drivers.7z), the driver\n"
          "packages (DIR/downloads/NAME) and the upload endpoints. --port 0 picks a free\n"
-         "port; the first line of output is \"listening on ADDRESS:PORT\".\n";
+         "port; the first line of output is \"listening on ADDRESS:PORT\".\n"
+         "Requests sent to it as a proxy (absolute form) get 407, or are served when\n"
+         "they carry the --proxy-login. A faults file holds {\"rules\": [...]}, each rule\n"
+         "with \"path\" and any of \"method\", \"times\", \"delay_ms\", \"delay_after\",\n"
+         "\"status\", \"drop_after\", \"no_content_length\", \"corrupt\"; POST /admin/faults\n"
+         "replaces them while running.\n";
 }
 
 }  // namespace tav::service

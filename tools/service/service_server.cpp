@@ -2,6 +2,7 @@
 
 #include "tools/service/admin_handlers.h"
 #include "tools/service/package_download.h"
+#include "tools/service/proxy_gate.h"
 #include "tools/service/response_body.h"
 #include "tools/service/rpc_handlers.h"
 #include "tools/service/service_lifetime.h"
@@ -26,7 +27,7 @@ std::string StatusText(int status) {
 }  // namespace
 
 ServiceServer::ServiceServer(const ServiceOptions& options)
-    : options_(options), catalogue_(options.content) {
+    : options_(options), catalogue_(options.content), proxy_gate_(options.proxy_login) {
   const size_t threads = static_cast<size_t>(options.threads);
   server_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
@@ -43,9 +44,14 @@ ServiceServer::ServiceServer(const ServiceOptions& options)
 httplib::Server::HandlerResponse ServiceServer::BeforeRouting(const httplib::Request& req,
                                                               httplib::Response& res) {
   BeginRequestCount();
-  // Ranges are answered by the download handler itself, with 416 where due;
-  // the library's own range handling would also cut error bodies.
-  const_cast<httplib::Request&>(req).ranges.clear();
+  // The request is this thread's alone until it is answered; the library
+  // only hands it over as const. Ranges are answered by the download handler
+  // itself, with 416 where due (the library's would also cut error bodies).
+  httplib::Request& request = const_cast<httplib::Request&>(req);
+  request.ranges.clear();
+  if (ProxyGate::IsProxied(req) && !proxy_gate_.Pass(request, res)) {
+    return httplib::Server::HandlerResponse::Handled;
+  }
   const bool admin = req.path.compare(0, 7, "/admin/") == 0;
   const std::optional<FaultRule> fault = admin ? std::nullopt : faults_.Take(req.method, req.path);
   SetRequestFault(fault);

@@ -1,5 +1,6 @@
-// The service: the HTTP server with every route, the faults applied before
-// routing, and the access log written after every answer.
+// The service: the HTTP server with every route, the proxy gate and the
+// faults applied before routing, and the access log written after every
+// answer.
 #pragma once
 
 #include <httplib.h>
@@ -10,6 +11,7 @@
 #include "tools/service/access_log.h"
 #include "tools/service/content_catalogue.h"
 #include "tools/service/faults.h"
+#include "tools/service/proxy_gate.h"
 #include "tools/service/service_options.h"
 #include "tools/service/upload_store.h"
 
@@ -32,6 +34,7 @@ class ServiceServer {
 
   ServiceOptions options_;
   ContentCatalogue catalogue_;
+  ProxyGate proxy_gate_;
   FaultSet faults_;
   AccessLog access_log_;
   UploadStore uploads_;
