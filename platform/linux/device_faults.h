@@ -7,14 +7,19 @@
 //   {"call": "SetupDiGetClassDevs", "error": 8, "times": 1}
 //
 // "device" (instance ID), "property" (an SPDRP code, or "{fmtid} pid" for a
-// device property), "class" (a class GUID) and "index" (an element index)
-// narrow the fault; what is left out matches everything. "times" limits how
-// often it strikes in one process.
+// device property), "class" (a class GUID) and "index" (an element index,
+// SetupDiEnumDeviceInfo only) narrow the fault; what is left out matches
+// everything. "times" limits how often it strikes in one process. "error"
+// is the Windows error code (1 when left out), "cr" the CR_ code of
+// CM_Get_DevNode_Status.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 namespace tav::platform::vpc {
 
@@ -28,5 +33,9 @@ struct FaultQuery {
 
 // The error code (or CR_ code) the call must fail with, when a fault strikes.
 std::optional<int64_t> InjectedFault(const FaultQuery& query);
+
+// Checks a profile's "faults" list: objects with a call the PC fails and the
+// fields above. False with a reason otherwise.
+bool CheckFaultList(const nlohmann::json& faults, std::string* error);
 
 }  // namespace tav::platform::vpc

@@ -133,7 +133,8 @@ bool DeviceInfoSet::EnumDeviceInfo(uint32_t index, DeviceInfoData* element, int3
   if (!impl_) return Fail(error, win_error::kInvalidHandle);
   if (index >= impl_->elements.size()) return Fail(error, win_error::kNoMoreItems);
   const Element& e = impl_->elements[index];
-  if (auto f = Fault("SetupDiEnumDeviceInfo", e.node.instance_id, {}, {}, index)) return Fail(error, *f);
+  if (auto f = Fault("SetupDiEnumDeviceInfo", e.node.instance_id, {}, e.class_guid, index))
+    return Fail(error, *f);
   element->class_guid = e.class_guid;
   element->dev_inst = e.node.ordinal;
   return true;
@@ -143,7 +144,8 @@ bool DeviceInfoSet::GetDeviceInstanceId(const DeviceInfoData& element, std::stri
                                         int32_t* error) const {
   const Element* e = impl_ ? impl_->Find(element) : nullptr;
   if (!e) return Fail(error, win_error::kInvalidParameter);
-  if (auto f = Fault("SetupDiGetDeviceInstanceId", e->node.instance_id)) return Fail(error, *f);
+  if (auto f = Fault("SetupDiGetDeviceInstanceId", e->node.instance_id, {}, e->class_guid))
+    return Fail(error, *f);
   *id = e->node.instance_id;
   return true;
 }
@@ -153,7 +155,7 @@ bool DeviceInfoSet::GetDeviceRegistryProperty(const DeviceInfoData& element, uin
   const Element* e = impl_ ? impl_->Find(element) : nullptr;
   if (!e) return Fail(error, win_error::kInvalidParameter);
   if (auto f = Fault("SetupDiGetDeviceRegistryProperty", e->node.instance_id,
-                     std::to_string(property))) {
+                     std::to_string(property), e->class_guid)) {
     return Fail(error, *f);
   }
   const bool present = e->node.present;
@@ -187,7 +189,7 @@ bool DeviceInfoSet::GetDeviceProperty(const DeviceInfoData& element, const DevPr
   if (!e) return Fail(error, win_error::kInvalidParameter);
   if (!DevicePropertyCallAvailable()) return Fail(error, win_error::kInvalidFunction);
   if (auto f = Fault("SetupDiGetDeviceProperty", e->node.instance_id,
-                     ToUpperAscii(key.fmtid) + " " + std::to_string(key.pid))) {
+                     ToUpperAscii(key.fmtid) + " " + std::to_string(key.pid), e->class_guid)) {
     return Fail(error, *f);
   }
   RegistryStore store(VirtualPc::Current());
@@ -205,7 +207,8 @@ bool DeviceInfoSet::GetDeviceInstallParams(const DeviceInfoData& element, Device
                                            int32_t* error) const {
   const Element* e = impl_ ? impl_->Find(element) : nullptr;
   if (!e) return Fail(error, win_error::kInvalidParameter);
-  if (auto f = Fault("SetupDiGetDeviceInstallParams", e->node.instance_id)) return Fail(error, *f);
+  if (auto f = Fault("SetupDiGetDeviceInstallParams", e->node.instance_id, {}, e->class_guid))
+    return Fail(error, *f);
   const auto it = impl_->install_params.find(element.dev_inst);
   *params = it == impl_->install_params.end() ? DeviceInstallParams() : it->second;
   return true;
@@ -215,7 +218,8 @@ bool DeviceInfoSet::SetDeviceInstallParams(const DeviceInfoData& element,
                                            const DeviceInstallParams& params, int32_t* error) {
   const Element* e = impl_ ? impl_->Find(element) : nullptr;
   if (!e) return Fail(error, win_error::kInvalidParameter);
-  if (auto f = Fault("SetupDiSetDeviceInstallParams", e->node.instance_id)) return Fail(error, *f);
+  if (auto f = Fault("SetupDiSetDeviceInstallParams", e->node.instance_id, {}, e->class_guid))
+    return Fail(error, *f);
   impl_->install_params[element.dev_inst] = params;
   return true;
 }
@@ -223,7 +227,8 @@ bool DeviceInfoSet::SetDeviceInstallParams(const DeviceInfoData& element,
 bool DeviceInfoSet::BuildCompatibleDriverList(const DeviceInfoData& element, int32_t* error) {
   const Element* e = impl_ ? impl_->Find(element) : nullptr;
   if (!e) return Fail(error, win_error::kInvalidParameter);
-  if (auto f = Fault("SetupDiBuildDriverInfoList", e->node.instance_id)) return Fail(error, *f);
+  if (auto f = Fault("SetupDiBuildDriverInfoList", e->node.instance_id, {}, e->class_guid))
+    return Fail(error, *f);
   std::vector<DriverInfo>& list = impl_->driver_lists[element.dev_inst];
   list.clear();
   // The PC knows the drivers that are installed; the installed-driver flag
@@ -260,7 +265,8 @@ bool DeviceInfoSet::EnumDriverInfo(const DeviceInfoData& element, uint32_t index
                                    int32_t* error) const {
   const Element* e = impl_ ? impl_->Find(element) : nullptr;
   if (!e) return Fail(error, win_error::kInvalidParameter);
-  if (auto f = Fault("SetupDiEnumDriverInfo", e->node.instance_id)) return Fail(error, *f);
+  if (auto f = Fault("SetupDiEnumDriverInfo", e->node.instance_id, {}, e->class_guid))
+    return Fail(error, *f);
   const auto it = impl_->driver_lists.find(element.dev_inst);
   if (it == impl_->driver_lists.end() || index >= it->second.size()) {
     return Fail(error, win_error::kNoMoreItems);

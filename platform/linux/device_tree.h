@@ -56,18 +56,34 @@ bool FindDeviceNode(VirtualPc* pc, std::string_view instance_id, DeviceNode* nod
 bool FindDeviceNodeByOrdinal(VirtualPc* pc, uint32_t ordinal, DeviceNode* node);
 
 // Adds or replaces one device from its profile description (see
-// data/machines/README.md for the fields). False with a reason for bad input.
+// data/machines/README.md for the fields), with the devices of its
+// "children" list. All or nothing: false with a reason for bad input, and
+// then nothing is written.
 bool AddDevice(VirtualPc* pc, const nlohmann::json& device, std::string* error);
-// Removes a device: its Enum key, its driver key and its node.
+// Removes a device: its Enum key, its driver key and its node. Devices its
+// service enumerated stay, as their own Enum keys.
 bool RemoveDevice(VirtualPc* pc, std::string_view instance_id, std::string* error);
 // Changes the node state of a device (present, status, problem).
 bool SetDeviceNode(VirtualPc* pc, const DeviceNode& node, std::string* error);
 // Imports the "classes" and "devices" lists of a profile.
 bool ImportDeviceProfile(VirtualPc* pc, const nlohmann::json& profile, std::string* error);
-// A device described as a profile entry again (for "device show" and export).
+// A device described as a profile entry again (for "device show" and
+// export): AddDevice of the result makes the same device. Fields that hold
+// what AddDevice would derive are left out. Null for an unknown device.
 nlohmann::json DescribeDevice(VirtualPc* pc, std::string_view instance_id);
 
-// The standard status flags of a started device.
+// The standard status flags of a started device: DN_NT_DRIVER,
+// DN_NT_ENUMERATOR, DN_DISABLEABLE, DN_STARTED, DN_DRIVER_LOADED.
 inline constexpr uint32_t kStartedDeviceStatus = 0x0180200A;
+// The status Windows gives a device node with that problem code: started
+// without one; DN_HAS_PROBLEM and neither started nor loaded with one, and
+// DN_NEED_RESTART too for CM_PROB_NEED_RESTART (14). Root-enumerated devices
+// carry DN_ROOT_ENUMERATED, legacy drivers DN_LEGACY_DRIVER.
+uint32_t DefaultDeviceStatus(std::string_view instance_id,
+                             std::string_view class_guid,
+                             uint32_t problem);
+// The status after the problem code of a node changed from old_problem to
+// problem: the problem-dependent flags follow, the others stay.
+uint32_t StatusForProblem(uint32_t status, uint32_t old_problem, uint32_t problem);
 
 }  // namespace tav::platform::vpc
