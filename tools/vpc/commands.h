@@ -19,6 +19,8 @@ int RunReg(const Args& args, FileSide files);
 int RunRegedit(const Args& args);
 int RunSchtasks(const Args& args);
 int RunBuiltin(const Args& args);
+int RunDevice(const Args& args);
+int RunImportHost(const Args& args);
 
 // Arguments the tool itself does not understand.
 inline constexpr int kUsageExit = 2;

@@ -34,7 +34,9 @@ bool UseMachine(const std::string& machine) {
 int Dispatch(const std::string& command, const Args& rest, const std::string& machine) {
   if (command == "create")
     return RunCreate(rest);
-  if (command != "reg" && command != "path" && command != "builtin") {
+  if (command == "import-host")
+    return RunImportHost(rest);
+  if (command != "reg" && command != "path" && command != "builtin" && command != "device") {
     return UsageError("unknown command \"" + command + "\"");
   }
   if (!UseMachine(machine))
@@ -43,6 +45,8 @@ int Dispatch(const std::string& command, const Args& rest, const std::string& ma
     return RunReg(rest, FileSide::kHost);
   if (command == "path")
     return RunPath(rest);
+  if (command == "device")
+    return RunDevice(rest);
   return RunBuiltin(rest);
 }
 
