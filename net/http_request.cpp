@@ -287,10 +287,12 @@ bool HttpRequest::Send() {
     return false;
   while (!headers_final_ && !done_)
     Step();
-  if (!headers_final_ && failure_ == HttpFailure::kNone) {
+  // A body that failed after the headers is the reader's concern.
+  if (headers_final_)
+    return true;
+  if (failure_ == HttpFailure::kNone)
     Fail(HttpFailure::kClosedEarly, "the server sent no answer");
-  }
-  return headers_final_ && failure_ == HttpFailure::kNone;
+  return false;
 }
 
 bool HttpRequest::Read(char* buffer, size_t size, size_t* got) {

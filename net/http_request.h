@@ -62,7 +62,8 @@ class HttpRequest {
   HttpRequest(const HttpRequest&) = delete;
   HttpRequest& operator=(const HttpRequest&) = delete;
 
-  // Sends the request and waits for the headers of the final answer.
+  // Sends the request and waits for the headers of the final answer; true
+  // once they are in, even when the body has failed since.
   bool Send();
   // The next bytes of the body, at most size; *got = 0 at its end.
   bool Read(char* buffer, size_t size, size_t* got);

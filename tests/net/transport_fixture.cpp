@@ -1,0 +1,117 @@
+#include "tests/net/transport_fixture.h"
+
+#include <stdlib.h>
+
+#include <regex>
+
+#include "core/folders.h"
+#include "core/log_engine.h"
+#include "core/main_thread.h"
+#include "core/settings.h"
+#include "core/settings_access.h"
+#include "net/service_hosts.h"
+#include "net/transport_state.h"
+#include "platform/file_system.h"
+
+namespace tav::testing {
+
+namespace {
+
+void ClearProxyEnvironment() {
+  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                           "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+    unsetenv(name);
+  }
+}
+
+std::string WithoutTime(const std::string& line) {
+  static const std::regex time(R"(^\d{1,2}:\d{2}:\d{2} (AM|PM) )");
+  return std::regex_replace(line, time, "");
+}
+
+}  // namespace
+
+void TransportTest::SetUp() {
+  ClearProxyEnvironment();
+  pc_ = std::make_unique<TempMachine>(Profile());
+  MainThread::Init();
+  ResolveFixedFolders();
+  InitParams("Tavrolin", "", "", false);
+  log_folder_ = GetFolders().work;
+  XLog::Init(log_folder_);
+  ResetTransportState();
+  SetSystemTimeouts({5000, 5000});
+  LoadServiceHosts();
+  service_ = std::make_unique<ServiceProcess>(content_.root(), ServiceArgs());
+  ASSERT_TRUE(service_->ok()) << "tavrolin-service did not start from " << ServicePath();
+}
+
+void TransportTest::TearDown() {
+  XLog::Stop();
+  service_.reset();
+  pc_.reset();
+}
+
+std::vector<std::string> TransportTest::Log() {
+  XLog::Flush();
+  std::vector<std::string> lines;
+  for (const std::string& line : ReadLogFileLines(log_folder_ + "program.log")) {
+    if (!line.empty())
+      lines.push_back(WithoutTime(line));
+  }
+  return lines;
+}
+
+int TransportTest::CountLog(std::string_view part) {
+  int count = 0;
+  for (const std::string& line : Log()) {
+    if (line.find(part) != std::string::npos)
+      ++count;
+  }
+  return count;
+}
+
+std::string TransportTest::LogText() {
+  std::string text = "program.log:\n";
+  for (const std::string& line : Log())
+    text += "  " + line + "\n";
+  return text;
+}
+
+void TransportTest::Faults(const nlohmann::json& rules) {
+  ASSERT_TRUE(service_->SetFaults({{"rules", rules}}));
+}
+
+void TransportTest::SetSetting(std::string_view name, std::string_view value) {
+  RegWriteString(kSettingsRoot, kSettingsKey, name, value);
+}
+
+void TransportTest::SetSetting(std::string_view name, bool value) {
+  RegWriteBool(kSettingsRoot, kSettingsKey, name, value);
+}
+
+std::string TransportTest::Download(std::string_view name) const {
+  return GetFolders().download + std::string(name);
+}
+
+bool TransportTest::PcFileExists(const std::string& windows_path) const {
+  return platform::FileExists(windows_path);
+}
+
+std::vector<AccessLine> TransportTest::AccessFor(const std::string& path, size_t count) {
+  service_->WaitForAccessLog(
+      [&](const std::vector<AccessLine>&) { return service_->AccessFor(path).size() >= count; });
+  return service_->AccessFor(path);
+}
+
+const AccessLine* FindAccess(const std::vector<AccessLine>& lines,
+                             std::string_view method,
+                             std::string_view range) {
+  for (const AccessLine& line : lines) {
+    if (line.method == method && line.range == range)
+      return &line;
+  }
+  return nullptr;
+}
+
+}  // namespace tav::testing
