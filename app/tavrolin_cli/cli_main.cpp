@@ -13,7 +13,9 @@ constexpr const char* kUsage =
     "\n"
     "  devices     write Devices.ini for this PC and print its counts\n"
     "  scan [--min-seconds N]\n"
-    "              scan the PC's drivers against the driver database (Ctrl-C cancels)\n";
+    "              update the driver database when needed, then scan the PC's drivers\n"
+    "              against it (Ctrl-C cancels)\n"
+    "  update      update the driver database from the service\n";
 
 }  // namespace
 
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
   const tav::cli::Arguments args(argv + 2, argv + argc);
   if (command == "devices") return tav::cli::RunDevicesCommand(args);
   if (command == "scan") return tav::cli::RunScanCommand(args);
+  if (command == "update") return tav::cli::RunUpdateCommand(args);
   std::fprintf(stderr, "tavrolin-cli: unknown command \"%s\"\n\n%s", command.c_str(), kUsage);
   return 2;
 }

@@ -6,6 +6,7 @@
 #include "core/folders.h"
 #include "core/main_thread.h"
 #include "core/settings.h"
+#include "net/service_hosts.h"
 #include "platform/message_loop.h"
 
 namespace tav::cli {
@@ -26,6 +27,7 @@ CliSession::CliSession() {
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   LoadProductValues();
+  LoadServiceHosts();
   ResolveFixedFolders();
   CoreInit(kProductName, GetFolders().work, GetFolders().download, false);
   RunStartupSettingsStep();

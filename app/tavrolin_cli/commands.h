@@ -10,5 +10,6 @@ using Arguments = std::vector<std::string>;
 
 int RunDevicesCommand(const Arguments& args);
 int RunScanCommand(const Arguments& args);
+int RunUpdateCommand(const Arguments& args);
 
 }  // namespace tav::cli

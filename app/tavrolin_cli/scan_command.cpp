@@ -5,6 +5,7 @@
 
 #include "app/tavrolin_cli/cli_session.h"
 #include "app/tavrolin_cli/commands.h"
+#include "app/tavrolin_cli/database_update_step.h"
 #include "app/tavrolin_cli/outdated_table.h"
 #include "core/main_thread.h"
 #include "core/text_utils.h"
@@ -26,6 +27,17 @@ int RunScanCommand(const Arguments& args) {
     }
   }
   CliSession session;
+  // As the result list does: the database first, when the updater says so.
+  switch (RunDatabaseUpdate()) {
+    case UpdateOutcome::kImpossible:
+    case UpdateOutcome::kFailed:
+      std::fprintf(stderr, "Update impossible!\nSee the log: %s\n", session.LogPath().c_str());
+      return 1;
+    case UpdateOutcome::kCancelled:
+      std::printf("Update cancelled.\n");
+      return 130;
+    default: break;
+  }
   int final_code = -1;
   int found = 0;
   GetDriverResult(min_seconds, [&](int code, const std::string& text, bool* cancel, int total,
