@@ -86,7 +86,7 @@ void TransportTest::SetSetting(std::string_view name, std::string_view value) {
   RegWriteString(kSettingsRoot, kSettingsKey, name, value);
 }
 
-void TransportTest::SetSetting(std::string_view name, bool value) {
+void TransportTest::SetBoolSetting(std::string_view name, bool value) {
   RegWriteBool(kSettingsRoot, kSettingsKey, name, value);
 }
 

@@ -37,7 +37,7 @@ class TransportTest : public ::testing::Test {
 
   void Faults(const nlohmann::json& rules);
   void SetSetting(std::string_view name, std::string_view value);
-  void SetSetting(std::string_view name, bool value);
+  void SetBoolSetting(std::string_view name, bool value);
 
   std::string host() const { return service_->host(); }
   // A Windows path in the download folder.
