@@ -187,7 +187,9 @@ bool XInternet::LoadInternetDataIndy(std::string_view agent,
   XLog::Log(kRoutine, "begin with: " + where + ", IP:" + LocalAddressList());
   IndyHttpClient client;
   ConfigureClient(client, agent, progress);
-  const std::string url = (https ? "https://" : "http://") + where;
+  // A request line cannot carry a space; package names sometimes do.
+  const std::string url =
+      (https ? "https://" : "http://") + std::string(host) + ReplaceAll(path, " ", "%20");
   if (IsPackagePath(path))
     AskExpectedSize(client, url);
   SetKeepDownloading(client, stream);

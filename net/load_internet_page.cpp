@@ -12,11 +12,13 @@ namespace {
 
 constexpr size_t kLongestPath = 1000;
 
-// Lines end at CR LF, LF or CR; a final line end adds no empty line.
+// Lines end at CR LF, LF or CR; a final line end adds no empty line. A
+// UTF-8 byte-order mark is not part of the first line.
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
+  const size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  for (size_t i = start; i < text.size(); ++i) {
     const char c = text[i];
     if (c != '\r' && c != '\n') {
       line += c;

@@ -159,6 +159,21 @@ TEST_F(LoadInternetFileTest, CreatesTheTargetFolder) {
   EXPECT_TRUE(SameBytes(ReadPcFile(target_), bytes_));
 }
 
+TEST_F(LoadInternetFileTest, SpacesInThePathAreSentEncodedOnBothStacks) {
+  const std::string bytes = content_.AddPackage("333 nvidia video.zip", 20000, 4);
+  ASSERT_TRUE(XInternet::LoadInternetFile(kServiceAgent, host(), "/downloads/333 nvidia video.zip",
+                                          60000, nullptr, false, target_))
+      << LogText();
+  EXPECT_TRUE(SameBytes(ReadPcFile(target_), bytes));
+  MemoryStream stream;
+  ASSERT_TRUE(XInternet::LoadInternetData(kServiceAgent, host(), "/downloads/333 nvidia video.zip",
+                                          stream, false, nullptr, true));
+  EXPECT_TRUE(SameBytes(stream.data(), bytes));
+  const std::vector<AccessLine> access = AccessFor("/downloads/333%20nvidia%20video.zip", 3);
+  EXPECT_EQ(access.size(), 3u);
+  EXPECT_EQ(Transport().indy_failure, 0);
+}
+
 TEST_F(LoadInternetFileTest, AFailedDownloadLeavesNoTarget) {
   content_.AddPackage("empty.zip", 0);
   EXPECT_FALSE(XInternet::LoadInternetFile(kServiceAgent, host(), "/downloads/empty.zip", 60000,

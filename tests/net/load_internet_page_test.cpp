@@ -22,6 +22,7 @@ TEST_F(LoadInternetPageTest, LinesTable) {
       {"a\rb\r", {"a", "b"}},
       {"a\r\n\r\nc", {"a", "", "c"}},
       {"\r\n", {""}},
+      {"\xEF\xBB\xBFmarked\r\n", {"marked"}},
       {R"({"date":"2024-05-01"})"
        "\nsecond",
        {R"({"date":"2024-05-01"})", "second"}},
