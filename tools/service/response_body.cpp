@@ -85,7 +85,8 @@ void SetBody(httplib::Response& res,
     // last byte makes the library close it instead of waiting for keep-alive.
     res.set_header("Connection", "close");
     res.set_content_provider(content_type, [state](size_t offset, httplib::DataSink& sink) {
-      if (offset >= state->length) return false;
+      if (offset >= state->length)
+        return false;
       return SendSome(*state, offset, static_cast<size_t>(state->length - offset), sink);
     });
     return;
