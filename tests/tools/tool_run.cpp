@@ -39,12 +39,22 @@ struct Streams {
 
 }  // namespace
 
-std::string ToolPath() {
+std::string ToolsFolder() {
   const char* tools = getenv("TAVROLIN_TOOLS");
-  return std::string(tools && *tools ? tools : ".") + "/tavrolin-vpc";
+  return tools && *tools ? tools : ".";
+}
+
+std::string ToolPath() {
+  return ToolsFolder() + "/tavrolin-vpc";
 }
 
 ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& options) {
+  return RunProgram("tavrolin-vpc", args, options);
+}
+
+ToolResult RunProgram(const std::string& name,
+                      const std::vector<std::string>& args,
+                      const ToolOptions& options) {
   Streams streams;
   std::ofstream(streams.folder + "/in", std::ios::binary) << options.input;
   posix_spawn_file_actions_t actions;
@@ -54,7 +64,7 @@ ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& opti
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, (streams.folder + "/err").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<std::string> argv_text = {ToolPath()};
+  std::vector<std::string> argv_text = {ToolsFolder() + "/" + name};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argv_text)

@@ -29,7 +29,13 @@ inline ToolOptions WithInput(std::string input) {
   return options;
 }
 
+// The folder of the built programs (TAVROLIN_TOOLS).
+std::string ToolsFolder();
 std::string ToolPath();
 ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& options = {});
+// Another program of that folder, such as tavrolin-cli.
+ToolResult RunProgram(const std::string& name,
+                      const std::vector<std::string>& args,
+                      const ToolOptions& options = {});
 
 }  // namespace tav::testing
