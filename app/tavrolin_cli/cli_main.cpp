@@ -15,7 +15,9 @@ constexpr const char* kUsage =
     "  scan [--min-seconds N]\n"
     "              update the driver database when needed, then scan the PC's drivers\n"
     "              against it (Ctrl-C cancels)\n"
-    "  update      update the driver database from the service\n";
+    "  update      update the driver database from the service\n"
+    "  list [--history]\n"
+    "              the driver packages of the last scan (or the download history) as on screen\n";
 
 }  // namespace
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
   if (command == "devices") return tav::cli::RunDevicesCommand(args);
   if (command == "scan") return tav::cli::RunScanCommand(args);
   if (command == "update") return tav::cli::RunUpdateCommand(args);
+  if (command == "list") return tav::cli::RunListCommand(args);
   std::fprintf(stderr, "tavrolin-cli: unknown command \"%s\"\n\n%s", command.c_str(), kUsage);
   return 2;
 }
