@@ -33,7 +33,10 @@ std::map<std::string, std::string> VendorMap(const std::string& path) {
   return map;
 }
 
-bool WritePackage(const fs::path& out, const PackageSpec& p, std::string* md5, std::string* error) {
+bool WritePackage(const fs::path& out,
+                  const SamplePackage& p,
+                  std::string* md5,
+                  std::string* error) {
   const fs::path path = out / p.file_name;
   if (!WriteArchive(path.string(), ArchiveFormat::kZip, PackageItems(p), error))
     return false;
@@ -119,7 +122,7 @@ int RunCatalogCommand(const Args& args) {
   if (!fs::is_directory(out))
     return Fail(1, out.string() + ": cannot create the folder");
   std::map<std::string, std::string> md5s;
-  for (const PackageSpec& p : plan.packages) {
+  for (const SamplePackage& p : plan.packages) {
     if (!WritePackage(out, p, &md5s[p.file_name], &error))
       return Fail(1, p.file_name + ": " + error);
   }

@@ -119,12 +119,12 @@ class Planner {
       const Pick& pick,
       const std::function<std::vector<std::string>(const CatalogDevice&)>& ids_of);
   bool ReachesOnly(const std::vector<std::string>& ids, const std::set<size_t>& targets) const;
-  InfSpec Inf(const CatalogDevice& d,
-              const std::string& name,
-              const std::string& date,
-              const std::string& version,
-              const std::vector<ModelSpec>& models,
-              const std::string& manufacturer) const;
+  SampleInf Inf(const CatalogDevice& d,
+                const std::string& name,
+                const std::string& date,
+                const std::string& version,
+                const std::vector<SampleModel>& models,
+                const std::string& manufacturer) const;
   std::string PackageName(const std::string& vendor, const std::string& name);
   void Expect(const CatalogDevice& d,
               const std::string& case_name,
@@ -134,13 +134,13 @@ class Planner {
                const std::string& why,
                const std::vector<size_t>& devices,
                const std::vector<std::string>& packages);
-  PackageSpec OnePackage(const CatalogDevice& d,
-                         const std::string& case_name,
-                         const std::string& date,
-                         const std::string& version,
-                         const std::string& manufacturer,
-                         const std::string& description,
-                         const std::vector<std::string>& ids);
+  SamplePackage OnePackage(const CatalogDevice& d,
+                           const std::string& case_name,
+                           const std::string& date,
+                           const std::string& version,
+                           const std::string& manufacturer,
+                           const std::string& description,
+                           const std::vector<std::string>& ids);
 
   void NewerByVersion();
   void NewerByDate();
@@ -229,13 +229,13 @@ std::string Planner::PackageName(const std::string& vendor, const std::string& n
          Slug(name) + ".zip";
 }
 
-InfSpec Planner::Inf(const CatalogDevice& d,
-                     const std::string& name,
-                     const std::string& date,
-                     const std::string& version,
-                     const std::vector<ModelSpec>& models,
-                     const std::string& manufacturer) const {
-  InfSpec inf;
+SampleInf Planner::Inf(const CatalogDevice& d,
+                       const std::string& name,
+                       const std::string& date,
+                       const std::string& version,
+                       const std::vector<SampleModel>& models,
+                       const std::string& manufacturer) const {
+  SampleInf inf;
   const std::string slug = Slug(name);
   inf.path = (pc_.is_64bit ? "x64/" : "x86/") + slug + ".inf";
   inf.provider = d.provider_text.empty() ? manufacturer : d.provider_text;
@@ -266,14 +266,14 @@ void Planner::AddCase(const std::string& name,
   plan_.cases.push_back(std::move(c));
 }
 
-PackageSpec Planner::OnePackage(const CatalogDevice& d,
-                                const std::string& case_name,
-                                const std::string& date,
-                                const std::string& version,
-                                const std::string& manufacturer,
-                                const std::string& description,
-                                const std::vector<std::string>& ids) {
-  PackageSpec p;
+SamplePackage Planner::OnePackage(const CatalogDevice& d,
+                                  const std::string& case_name,
+                                  const std::string& date,
+                                  const std::string& version,
+                                  const std::string& manufacturer,
+                                  const std::string& description,
+                                  const std::vector<std::string>& ids) {
+  SamplePackage p;
   p.file_name = PackageName(manufacturer, case_name);
   p.description = manufacturer + " driver for " + d.description;
   p.infs = {Inf(d, case_name, date, version, {{description, ids}}, manufacturer)};
@@ -285,8 +285,8 @@ void Planner::NewerByVersion() {
   if (chosen.empty())
     return plan_.unassigned.push_back("newer-by-version");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "newer version", d.date, Raised(d.version), d.manufacturer_text,
-                             d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "newer version", d.date, Raised(d.version), d.manufacturer_text,
+                               d.description, {d.regular[0]});
   // Models for this Windows and later only, as many vendors decorate them.
   p.infs[0].decoration += DecorationVersion(pc_);
   Expect(d, "newer-by-version", "Success", p.file_name);
@@ -301,8 +301,8 @@ void Planner::NewerByDate() {
   if (chosen.empty())
     return plan_.unassigned.push_back("newer-by-date");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "newer date", AddDays(d.date, 400), Lowered(d.version),
-                             d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "newer date", AddDays(d.date, 400), Lowered(d.version),
+                               d.manufacturer_text, d.description, {d.regular[0]});
   p.infs[0].utf16 = true;
   Expect(d, "newer-by-date", "Success", p.file_name);
   AddCase("newer-by-date", "400 days newer with a lower version: newer by date only", chosen,
@@ -315,8 +315,8 @@ void Planner::SameVersionOtherDate() {
   if (chosen.empty())
     return plan_.unassigned.push_back("same-version-other-date");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "same version", AddDays(d.date, 200), d.version,
-                             d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "same version", AddDays(d.date, 200), d.version,
+                               d.manufacturer_text, d.description, {d.regular[0]});
   Expect(d, "same-version-other-date", "VerDots", "");
   AddCase("same-version-other-date",
           "the installed version with a later date is newer neither by version nor by date (the "
@@ -332,8 +332,8 @@ void Planner::VendorDeclined() {
   if (chosen.empty())
     return plan_.unassigned.push_back("vendor-declined");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "other vendor", AddDays(d.date, 300), Raised(d.version, 5),
-                             kOtherVendor, "Fabrikam Universal Adapter", {d.regular[0]});
+  SamplePackage p = OnePackage(d, "other vendor", AddDays(d.date, 300), Raised(d.version, 5),
+                               kOtherVendor, "Fabrikam Universal Adapter", {d.regular[0]});
   p.infs[0].provider = kOtherVendor;
   Expect(d, "vendor-declined", "Vendor", "");
   AddCase(
@@ -375,8 +375,8 @@ void Planner::VerDotsDeclined() {
   const CatalogDevice& d = devices_[chosen[0]];
   const std::vector<unsigned> parts = Parts(d.version);
   const std::string version = std::to_string(parts[0] + 1) + "." + std::to_string(parts[1]);
-  PackageSpec p = OnePackage(d, "two part version", AddDays(d.date, 500), version,
-                             d.manufacturer_text, description, {ReducedVariant(d)});
+  SamplePackage p = OnePackage(d, "two part version", AddDays(d.date, 500), version,
+                               d.manufacturer_text, description, {ReducedVariant(d)});
   Expect(d, "verdots-declined", "VerDots", "");
   AddCase("verdots-declined",
           "found only through the reduced ID (rank 4000 and more), another description and a "
@@ -401,8 +401,8 @@ void Planner::SynapticsOrElan() {
     return plan_.unassigned.push_back("synaptics-elan");
   const CatalogDevice& d = devices_[chosen[0]];
   const std::string vendor = vendor_for(d);
-  PackageSpec p = OnePackage(d, "pointing", AddDays(d.date.empty() ? "2009-07-14" : d.date, 700),
-                             "19.0.19.63", vendor, d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "pointing", AddDays(d.date.empty() ? "2009-07-14" : d.date, 700),
+                               "19.0.19.63", vendor, d.description, {d.regular[0]});
   p.infs[0].provider = vendor;
   Expect(d, "synaptics-elan", "Vendor", "");
   AddCase("synaptics-elan",
@@ -424,8 +424,8 @@ void Planner::InboxDevice() {
       d.manufacturer != "ELAN") {
     vendor = d.manufacturer_text;
   }
-  PackageSpec p = OnePackage(d, "inbox update", AddDays(d.date, 1000), "9.1.0.1", vendor,
-                             d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "inbox update", AddDays(d.date, 1000), "9.1.0.1", vendor,
+                               d.description, {d.regular[0]});
   p.infs[0].provider = vendor;
   Expect(d, "inbox-device", "Success", p.file_name);
   AddCase("inbox-device",
@@ -451,8 +451,8 @@ void Planner::CompatibleIdOnly() {
   if (chosen.empty())
     return plan_.unassigned.push_back("compatible-id-only");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "compatible", d.date, Raised(d.version, 2), d.manufacturer_text,
-                             d.description, compatible_of(d));
+  SamplePackage p = OnePackage(d, "compatible", d.date, Raised(d.version, 2), d.manufacturer_text,
+                               d.description, compatible_of(d));
   Expect(d, "compatible-id-only", "Success", p.file_name);
   AddCase("compatible-id-only",
           "the package lists only a compatible ID of the device (rank 2000 and more)", chosen,
@@ -469,10 +469,10 @@ void Planner::OnePackageTwoDevices() {
   const std::string date = AddDays(std::max(a.date, b.date), 300);
   const std::string version =
       std::to_string(std::max(Parts(a.version)[0], Parts(b.version)[0]) + 1) + ".0.0.0";
-  PackageSpec p;
+  SamplePackage p;
   p.file_name = PackageName(a.manufacturer_text, "multi device");
   p.description = "Driver pack for " + a.description + " and " + b.description;
-  InfSpec inf =
+  SampleInf inf =
       Inf(a, "multi device", date, version, {{a.description, {a.regular[0]}}}, a.manufacturer_text);
   if (b.manufacturer_text == a.manufacturer_text) {
     inf.manufacturers[0].models.push_back({b.description, {b.regular[0]}});
@@ -493,10 +493,10 @@ void Planner::TwoPackagesOneDevice() {
   if (chosen.empty())
     return plan_.unassigned.push_back("two-packages-later-date");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec older = OnePackage(d, "update a", AddDays(d.date, 300), Raised(d.version, 1),
-                                 d.manufacturer_text, d.description, {d.regular[0]});
-  PackageSpec newer = OnePackage(d, "update b", AddDays(d.date, 600), Raised(d.version, 2),
-                                 d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage older = OnePackage(d, "update a", AddDays(d.date, 300), Raised(d.version, 1),
+                                   d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage newer = OnePackage(d, "update b", AddDays(d.date, 600), Raised(d.version, 2),
+                                   d.manufacturer_text, d.description, {d.regular[0]});
   Expect(d, "two-packages-later-date", "Success", newer.file_name);
   AddCase("two-packages-later-date", "two packages of equal rank: the later date wins", chosen,
           {older.file_name, newer.file_name});
@@ -510,10 +510,10 @@ void Planner::EqualDatesLowerVersion() {
     return plan_.unassigned.push_back("two-packages-equal-dates");
   const CatalogDevice& d = devices_[chosen[0]];
   const std::string date = AddDays(d.date, 300);
-  PackageSpec higher = OnePackage(d, "same day b", date, Raised(d.version, 2), d.manufacturer_text,
-                                  d.description, {d.regular[0]});
-  PackageSpec lower = OnePackage(d, "same day a", date, Raised(d.version, 1), d.manufacturer_text,
-                                 d.description, {d.regular[0]});
+  SamplePackage higher = OnePackage(d, "same day b", date, Raised(d.version, 2),
+                                    d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage lower = OnePackage(d, "same day a", date, Raised(d.version, 1), d.manufacturer_text,
+                                   d.description, {d.regular[0]});
   Expect(d, "two-packages-equal-dates", "Success", lower.file_name);
   AddCase("two-packages-equal-dates",
           "two packages of equal rank and date: the lower version takes the place", chosen,
@@ -527,8 +527,8 @@ void Planner::InstallerProgram() {
   if (chosen.empty())
     return plan_.unassigned.push_back("installer-program");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "setup", AddDays(d.date, 100), Raised(d.version, 3),
-                             d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "setup", AddDays(d.date, 100), Raised(d.version, 3),
+                               d.manufacturer_text, d.description, {d.regular[0]});
   p.setup_program = true;
   p.infs[0].path = "driver/" + Slug(d.manufacturer) + ".inf";
   Expect(d, "installer-program", "Success", p.file_name);
@@ -542,8 +542,8 @@ void Planner::AlreadyInstalled() {
   if (chosen.empty())
     return plan_.unassigned.push_back("already-installed");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "installed", AddDays(d.date, 150), Raised(d.version),
-                             d.manufacturer_text, d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "installed", AddDays(d.date, 150), Raised(d.version),
+                               d.manufacturer_text, d.description, {d.regular[0]});
   plan_.installed[d.instance_id] = p.file_name;
   Expect(d, "already-installed", "Pending", p.file_name);
   AddCase(
@@ -561,8 +561,8 @@ void Planner::DriverlessDevice() {
   if (chosen.empty())
     return plan_.unassigned.push_back("driverless-device");
   const CatalogDevice& d = devices_[chosen[0]];
-  PackageSpec p = OnePackage(d, "first driver", "2015-05-05", "3.2.1.0", kOtherVendor,
-                             d.description, {d.regular[0]});
+  SamplePackage p = OnePackage(d, "first driver", "2015-05-05", "3.2.1.0", kOtherVendor,
+                               d.description, {d.regular[0]});
   Expect(d, "driverless-device", "Success", p.file_name);
   AddCase("driverless-device", "a device without a driver: any accepted package is newer by date",
           chosen, {p.file_name});

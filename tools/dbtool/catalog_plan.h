@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tools/dbtool/catalog_device.h"
-#include "tools/dbtool/package_spec.h"
+#include "tools/dbtool/sample_package.h"
 
 namespace tav::dbtool {
 
@@ -29,7 +29,7 @@ struct PlannedCase {
 };
 
 struct CatalogPlan {
-  std::vector<PackageSpec> packages;
+  std::vector<SamplePackage> packages;
   std::map<std::string, DeviceExpectation> expected;  // by instance ID; other devices: none
   std::vector<PlannedCase> cases;
   std::vector<std::string> unassigned;  // cases no device of the PC could carry

@@ -1,4 +1,4 @@
-#include "tools/dbtool/package_spec.h"
+#include "tools/dbtool/sample_package.h"
 
 #include <algorithm>
 
@@ -38,26 +38,26 @@ std::string Utf16File(const std::string& text) {
   return bytes;
 }
 
-std::string ManufacturerLines(const InfSpec& inf, std::string* strings) {
+std::string ManufacturerLines(const SampleInf& inf, std::string* strings) {
   std::string manufacturer = "[Manufacturer]\r\n";
   std::string models;
   for (size_t m = 0; m < inf.manufacturers.size(); ++m) {
-    const ManufacturerSpec& spec = inf.manufacturers[m];
+    const SampleManufacturer& maker = inf.manufacturers[m];
     const std::string token = "Mfg" + std::to_string(m);
     const std::string section = "Models" + std::to_string(m);
     manufacturer += "%" + token + "% = " + section + ", " + inf.decoration + "\r\n";
-    *strings += token + " = " + Quoted(spec.name) + "\r\n";
+    *strings += token + " = " + Quoted(maker.name) + "\r\n";
     models += "\r\n[" + section + "." + inf.decoration + "]\r\n";
-    for (size_t k = 0; k < spec.models.size(); ++k) {
+    for (size_t k = 0; k < maker.models.size(); ++k) {
       const std::string device = "Device" + std::to_string(m) + "_" + std::to_string(k);
       models += "%" + device + "% = Install";
-      for (size_t i = 0; i < spec.models[k].ids.size(); ++i) {
+      for (size_t i = 0; i < maker.models[k].ids.size(); ++i) {
         // Long lines go on with a continuation, as vendors write them.
         models += i == 1 ? ", \\\r\n    " : ", ";
-        models += spec.models[k].ids[i];
+        models += maker.models[k].ids[i];
       }
       models += "\r\n";
-      *strings += device + " = " + Quoted(spec.models[k].description) + "\r\n";
+      *strings += device + " = " + Quoted(maker.models[k].description) + "\r\n";
     }
   }
   return manufacturer + models;
@@ -65,7 +65,7 @@ std::string ManufacturerLines(const InfSpec& inf, std::string* strings) {
 
 }  // namespace
 
-std::string InfText(const InfSpec& inf) {
+std::string InfText(const SampleInf& inf) {
   const std::string base = BaseName(inf.path);
   std::string strings = "\r\n[Strings]\r\nProvider = " + Quoted(inf.provider) + "\r\n";
   std::string text = "; " + base +
@@ -116,14 +116,14 @@ std::string InfText(const InfSpec& inf) {
   return text + strings;
 }
 
-std::vector<ArchiveItem> PackageItems(const PackageSpec& package) {
+std::vector<ArchiveItem> PackageItems(const SamplePackage& package) {
   std::vector<ArchiveItem> items;
   auto dummy = [&](const std::string& path) {
     items.push_back({path, "dummy file " + path + " of " + package.file_name + "\r\n"});
   };
   if (package.setup_program)
     dummy("setup.exe");
-  for (const InfSpec& inf : package.infs) {
+  for (const SampleInf& inf : package.infs) {
     const std::string text = InfText(inf);
     // Text beyond ASCII is not left to a code page.
     const bool ascii =

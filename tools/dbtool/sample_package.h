@@ -11,17 +11,17 @@
 
 namespace tav::dbtool {
 
-struct ModelSpec {
+struct SampleModel {
   std::string description;
   std::vector<std::string> ids;  // hardware ID first
 };
 
-struct ManufacturerSpec {
+struct SampleManufacturer {
   std::string name;
-  std::vector<ModelSpec> models;
+  std::vector<SampleModel> models;
 };
 
-struct InfSpec {
+struct SampleInf {
   std::string path;  // inside the package
   std::string provider;
   std::string class_name, class_guid;
@@ -29,19 +29,19 @@ struct InfSpec {
   std::string version;
   std::string service;     // names the .sys and .dll files
   std::string decoration;  // "NTamd64", "NTx86.6.1", ...
-  std::vector<ManufacturerSpec> manufacturers;
+  std::vector<SampleManufacturer> manufacturers;
   bool utf16 = false;
 };
 
-struct PackageSpec {
+struct SamplePackage {
   std::string file_name;
   std::string description;
-  std::vector<InfSpec> infs;
+  std::vector<SampleInf> infs;
   bool setup_program = false;
 };
 
-std::string InfText(const InfSpec& inf);
+std::string InfText(const SampleInf& inf);
 // Every file of the package, in a fixed order.
-std::vector<ArchiveItem> PackageItems(const PackageSpec& package);
+std::vector<ArchiveItem> PackageItems(const SamplePackage& package);
 
 }  // namespace tav::dbtool
