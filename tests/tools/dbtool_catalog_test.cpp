@@ -195,6 +195,7 @@ TEST_F(DbtoolCatalogTest, TheProjectProfilesGetCatalogsThatBuild) {
 
 TEST_F(DbtoolCatalogTest, BadProfilesAndArguments) {
   WriteHost(folder_.path() + "/broken.json", "{ not json");
+  WriteHost(folder_.path() + "/typed.json", R"({"os": {"major": "six"}, "devices": []})");
   struct Row {
     std::vector<std::string> args;
     int exit_code;
@@ -207,6 +208,9 @@ TEST_F(DbtoolCatalogTest, BadProfilesAndArguments) {
       {{"catalog", "--profile", folder_.path() + "/broken.json", "--out", folder_.path() + "/x"},
        1,
        "not a JSON"},
+      {{"catalog", "--profile", folder_.path() + "/typed.json", "--out", folder_.path() + "/x"},
+       1,
+       "typed.json"},
       {{"catalog", "--profile", profile_}, 2, "needs --profile and --out"},
       {{"catalog", "--out", folder_.path() + "/x", "--devices", "3"}, 2, "unknown argument"},
   };

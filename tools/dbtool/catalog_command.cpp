@@ -112,9 +112,16 @@ int RunCatalogCommand(const Args& args) {
   const json profile = json::parse(text, nullptr, false);
   if (!profile.is_object())
     return Fail(1, profile_path.string() + ": not a JSON profile");
-  const CatalogPc pc = ReadCatalogPc(profile);
-  const std::vector<CatalogDevice> devices = ReadCatalogDevices(
-      profile, pc, VendorMap(hwdata + "/pci.ids"), VendorMap(hwdata + "/usb.ids"));
+  CatalogPc pc;
+  std::vector<CatalogDevice> devices;
+  // A profile field of the wrong type is bad input, not a crash.
+  try {
+    pc = ReadCatalogPc(profile);
+    devices = ReadCatalogDevices(profile, pc, VendorMap(hwdata + "/pci.ids"),
+                                 VendorMap(hwdata + "/usb.ids"));
+  } catch (const std::exception& e) {
+    return Fail(1, profile_path.string() + ": " + e.what());
+  }
   const CatalogPlan plan = PlanCatalog(devices, pc);
 
   std::error_code ec;
