@@ -227,6 +227,11 @@ TEST_F(DbtoolBuildTest, SettingsAndVendorCodes) {
   EXPECT_EQ(ReadDatabaseSetting(db_, "plain"), "0");
   EXPECT_EQ(ReadDatabaseSetting(db_, "cut"), "1");
   EXPECT_EQ(ReadDatabaseSetting(db_, "os"), "7");
+  // A cut database is read without the OS filter.
+  EXPECT_EQ(Lookup(driver_sql::kLookupFull, TransformHardwareId("PCI\\VEN_10EC&DEV_8136")).size(),
+            1u);
+  EXPECT_EQ(
+      Lookup(driver_sql::kLookupReduced, TransformHardwareId("USB\\VID_046D&PID_C52B")).size(), 1u);
   struct Row {
     std::string_view sql;
     const char* code;
