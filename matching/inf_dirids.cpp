@@ -60,7 +60,9 @@ std::string ResolveDirId(std::string_view dirid) {
     case 50:
       return windows + "system\\";
     case 30:
-      return windows.substr(0, 2);
+      // The root of the boot drive: without the separator the files would
+      // land in that drive's current directory ("C:boot.ini").
+      return windows.substr(0, 2) + "\\";
     default:
       break;
   }

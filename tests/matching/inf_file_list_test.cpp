@@ -112,7 +112,7 @@ TEST_F(InfFileListTest, DestinationsSplitIntoDirIdAndSubdirectory) {
   EXPECT_THAT(
       ListInfFiles("dest.inf", "Install").files,
       ElementsAre("C:\\Windows\\system32\\a.dll", "C:\\Windows\\Vendor Tools\\b.exe",
-                  "C:\\Windows\\system\\d.drv", "C:Boot\\e.ini", std::string(kDrivers) + "f.sys"));
+                  "C:\\Windows\\system\\d.drv", "C:\\Boot\\e.ini", std::string(kDrivers) + "f.sys"));
 }
 
 TEST_F(InfFileListTest, EntriesWithoutADestinationOrDestinationDirsGiveNothing) {
