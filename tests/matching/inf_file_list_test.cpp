@@ -201,7 +201,7 @@ TEST_F(InfFileListTest, DirIdsOnA64BitWindows) {
       {"11", "C:\\Windows\\system32\\"},
       {"12", "C:\\Windows\\system32\\drivers\\"},
       {"50", "C:\\Windows\\system\\"},
-      {"30", "C:"},
+      {"30", "C:\\"},
       {" 12 ", "C:\\Windows\\system32\\drivers\\"},
       {"16422", "C:\\Program Files\\"},
       {"16427", "C:\\Program Files\\Common Files\\"},
