@@ -17,7 +17,10 @@ constexpr const char* kUsage =
     "              against it (Ctrl-C cancels)\n"
     "  update      update the driver database from the service\n"
     "  list [--history]\n"
-    "              the driver packages of the last scan (or the download history) as on screen\n";
+    "              the driver packages of the last scan (or the download history) as on screen\n"
+    "  download [--all | KEY...]\n"
+    "              download driver packages of the last scan, nDownloads at a time\n"
+    "              (Ctrl-C cancels; the next download resumes them)\n";
 
 }  // namespace
 
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
   if (command == "scan") return tav::cli::RunScanCommand(args);
   if (command == "update") return tav::cli::RunUpdateCommand(args);
   if (command == "list") return tav::cli::RunListCommand(args);
+  if (command == "download") return tav::cli::RunDownloadCommand(args);
   std::fprintf(stderr, "tavrolin-cli: unknown command \"%s\"\n\n%s", command.c_str(), kUsage);
   return 2;
 }

@@ -9,6 +9,7 @@ namespace tav::cli {
 using Arguments = std::vector<std::string>;
 
 int RunDevicesCommand(const Arguments& args);
+int RunDownloadCommand(const Arguments& args);
 int RunListCommand(const Arguments& args);
 int RunScanCommand(const Arguments& args);
 int RunUpdateCommand(const Arguments& args);
