@@ -105,7 +105,7 @@ bool RecordingRow::Has(const std::string& event) const {
 
 void DownloadTest::SetUp() {
   ClearProxyEnvironment();
-  pc_ = std::make_unique<TempMachine>();
+  pc_ = std::make_unique<TempMachine>(Profile());
   MainThread::Init();
   MainThread::Restart();
   GetFolders() = Folders();

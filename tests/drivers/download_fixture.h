@@ -74,6 +74,8 @@ class DownloadTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // Profile entries merged over the default PC's.
+  virtual nlohmann::json Profile() const { return nlohmann::json::object(); }
 
   // A package entry for a file name of the service, with its MD5.
   static std::unique_ptr<TDriverPackageEntry> Package(const std::string& file_name,
