@@ -84,7 +84,8 @@ TEST_F(LoadInternetFileTest, ResumesAfterDroppedConnectionsInTheNextCall) {
   EXPECT_TRUE(
       HasLog(": XInternet.LoadInternetDataIndy.SetKeepDownloading PARAMS: Continue "
              "previous downloading, Data.Size=300000"));
-  const AccessLine* rest = FindAccess(AccessFor(kPackagePath, 7), "GET", "bytes=300000-");
+  const std::vector<AccessLine> access = AccessFor(kPackagePath, 7);
+  const AccessLine* rest = FindAccess(access, "GET", "bytes=300000-");
   ASSERT_NE(rest, nullptr);
   EXPECT_EQ(rest->status, 206);
   EXPECT_EQ(rest->bytes, kSize - 300000);

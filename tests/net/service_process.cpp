@@ -100,18 +100,30 @@ ServiceProcess::ServiceProcess(const std::string& content, const std::vector<std
   access_log_ = content + "/access.log";
   uploads_ = content + "/uploads";
   stdout_path_ = content + "/service.out";
-  std::vector<std::string> args = {ServicePath(), "--content", content, "--port", "0"};
+  std::vector<std::string> args = {ServicePath(), "--content", content,
+                                   "--port",      "0",         "--stop-with-stdin"};
   args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
   for (std::string& a : args)
     argv.push_back(a.data());
   argv.push_back(nullptr);
+  // The service reads its input from a pipe whose other end only this
+  // process holds: should the test die, the service stops too. Its output
+  // goes to files, so no test runner waits on it.
+  int input[2] = {-1, -1};
+  if (pipe2(input, O_CLOEXEC) != 0)
+    return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
   posix_spawn_file_actions_addopen(&actions, 1, stdout_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  posix_spawn_file_actions_addopen(&actions, 2, (content + "/service.err").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  close(input[0]);
+  input_ = input[1];
   if (rc != 0) {
     pid_ = -1;
     return;
@@ -138,9 +150,29 @@ ServiceProcess::~ServiceProcess() {
 }
 
 int ServiceProcess::Stop() {
+  const int status = StopProcess();
+  if (input_ >= 0)
+    close(input_);
+  input_ = -1;
+  return status;
+}
+
+int ServiceProcess::EndInput() {
+  if (input_ >= 0)
+    close(input_);
+  input_ = -1;
+  return WaitForExit(false);
+}
+
+int ServiceProcess::StopProcess() {
+  return WaitForExit(true);
+}
+
+int ServiceProcess::WaitForExit(bool terminate) {
   if (pid_ <= 0)
     return -1;
-  kill(pid_, SIGTERM);
+  if (terminate)
+    kill(pid_, SIGTERM);
   int status = 0;
   const auto end = Clock::now() + std::chrono::milliseconds(kStopTimeoutMs);
   while (!Exited(pid_, &status)) {

@@ -56,10 +56,17 @@ class ServiceProcess {
 
   // Sends SIGTERM and waits; the exit code, or -1 when it had to be killed.
   int Stop();
+  // Closes the service's standard input and waits for it to stop by itself;
+  // the exit code, or -1 when it had to be killed.
+  int EndInput();
   pid_t pid() const { return pid_; }
 
  private:
+  int StopProcess();
+  int WaitForExit(bool terminate);
+
   pid_t pid_ = -1;
+  int input_ = -1;  // the write end of the service's standard input
   int port_ = 0;
   std::string first_line_;
   std::string access_log_;

@@ -28,6 +28,13 @@ TEST(ServiceStartTest, StopsCleanlyOnSigterm) {
   EXPECT_EQ(service.Stop(), 0);
 }
 
+TEST(ServiceStartTest, StopsWhenItsInputEnds) {
+  ServiceContent content;
+  ServiceProcess service(content.root());
+  ASSERT_TRUE(service.ok());
+  EXPECT_EQ(service.EndInput(), 0);
+}
+
 TEST(ServiceStartTest, StopsCleanlyWhileAnAnswerIsDelayed) {
   ServiceContent content;
   ServiceProcess service(content.root());

@@ -2,6 +2,7 @@
 // developers run it on 127.0.0.1. See service_options.cpp for its command line.
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -36,6 +37,8 @@ int Main(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tavrolin-service: %s\n%s", error.c_str(), ServiceUsage());
     return 2;
   }
+  // A client that goes away mid-answer must not end the service.
+  signal(SIGPIPE, SIG_IGN);
   const sigset_t signals = StopSignals();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // inherited by every server thread
   ServiceServer server(options);
@@ -53,6 +56,16 @@ int Main(const std::vector<std::string>& args) {
     signalled = true;
     server.Stop();
   });
+  if (options.stop_with_stdin) {
+    // The end of input becomes a stop signal, taken like any other. The
+    // thread is left to the end of the process: it may be blocked reading.
+    std::thread([] {
+      char byte = 0;
+      while (read(STDIN_FILENO, &byte, 1) > 0) {
+      }
+      kill(getpid(), SIGTERM);
+    }).detach();
+  }
   const bool served = server.Run();
   // Run also ends when listening fails; the waiter then still needs its signal.
   if (!signalled)

@@ -55,6 +55,10 @@ bool ParseServiceOptions(const std::vector<std::string>& args,
                          ServiceOptions* options,
                          std::string* error) {
   for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--stop-with-stdin") {
+      options->stop_with_stdin = true;
+      continue;
+    }
     if (i + 1 >= args.size()) {
       *error = "\"" + args[i] + "\" needs a value";
       return false;
@@ -77,7 +81,7 @@ bool ParseServiceOptions(const std::vector<std::string>& args,
 const char* ServiceUsage() {
   return "usage: tavrolin-service --content DIR [--port N] [--bind ADDRESS] [--faults FILE]\n"
          "                        [--uploads DIR] [--access-log FILE] [--threads N]\n"
-         "                        [--proxy-login USER:PASSWORD]\n"
+         "                        [--proxy-login USER:PASSWORD] [--stop-with-stdin]\n"
          "\n"
          "Serves the driver databases (DIR/databases/ARCH/OS/Drivers.7z), the driver\n"
          "packages (DIR/downloads/NAME) and the upload endpoints. --port 0 picks a free\n"
@@ -86,7 +90,8 @@ const char* ServiceUsage() {
          "they carry the --proxy-login. A faults file holds {\"rules\": [...]}, each rule\n"
          "with \"path\" and any of \"method\", \"times\", \"delay_ms\", \"delay_after\",\n"
          "\"status\", \"drop_after\", \"no_content_length\", \"corrupt\"; POST /admin/faults\n"
-         "replaces them while running.\n";
+         "replaces them while running. --stop-with-stdin stops the service when its\n"
+         "standard input ends, so it never outlives a test that holds the other end.\n";
 }
 
 }  // namespace tav::service
