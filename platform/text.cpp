@@ -8,7 +8,8 @@ namespace {
 char32_t DecodeUtf8(std::string_view s, size_t* i) {
   const auto b0 = static_cast<unsigned char>(s[*i]);
   auto cont = [&](size_t k) -> int {
-    if (*i + k >= s.size()) return -1;
+    if (*i + k >= s.size())
+      return -1;
     const auto b = static_cast<unsigned char>(s[*i + k]);
     return (b & 0xC0) == 0x80 ? (b & 0x3F) : -1;
   };
@@ -119,31 +120,40 @@ std::string Utf16leBytesToUtf8(const uint8_t* data, size_t size) {
   wide.reserve(size / 2);
   for (size_t i = 0; i + 1 < size; i += 2) {
     const char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    if (c == 0) break;
+    if (c == 0)
+      break;
     wide.push_back(c);
   }
   return Utf16ToUtf8(wide);
 }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string ToUpperAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = AsciiUpper(c);
+  for (char& c : out)
+    c = AsciiUpper(c);
   return out;
 }
 
 std::string ToLowerAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = AsciiLower(c);
+  for (char& c : out)
+    c = AsciiLower(c);
   return out;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size())
+    return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
+      return false;
   }
   return true;
 }
@@ -152,7 +162,28 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
+namespace {
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool EqualsFolded(std::string_view a, std::string_view b) {
+  const bool a_ascii = IsAscii(a), b_ascii = IsAscii(b);
+  if (a_ascii && b_ascii)
+    return EqualsIgnoreCase(a, b);
+  // Folding keeps ASCII as ASCII and other characters outside it.
+  if (a_ascii != b_ascii)
+    return false;
+  return FoldCase(a) == FoldCase(b);
+}
+
 std::string FoldCase(std::string_view text) {
+  if (IsAscii(text)) return ToUpperAscii(text);
   std::string out;
   out.reserve(text.size());
   size_t i = 0;

@@ -26,5 +26,8 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 // Windows compares names (registry, files, windows) by upper-casing both;
 // this is that folded form: ASCII and the Latin-1 letters upper-cased.
 std::string FoldCase(std::string_view text);
+// FoldCase(a) == FoldCase(b), without building the folded texts for ASCII
+// names (directory walks compare many).
+bool EqualsFolded(std::string_view a, std::string_view b);
 
 }  // namespace tav

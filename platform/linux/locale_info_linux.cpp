@@ -11,16 +11,23 @@ namespace tav::platform {
 
 namespace {
 
-const vpc::MachineFacts& Facts() { return vpc::VirtualPc::Current().facts(); }
+const vpc::MachineFacts& Facts() {
+  return vpc::VirtualPc::Current().facts();
+}
 
-std::string CodePageName() { return "CP" + std::to_string(Facts().ansi_code_page); }
+std::string CodePageName() {
+  return "CP" + std::to_string(Facts().ansi_code_page);
+}
 
 // Converts with iconv; a character the target lacks becomes "?" and an
 // invalid input byte is skipped the same way, as Windows' conversions do.
-std::string Convert(std::string_view input, const std::string& from, const std::string& to,
+std::string Convert(std::string_view input,
+                    const std::string& from,
+                    const std::string& to,
                     bool from_utf8) {
   iconv_t cd = iconv_open(to.c_str(), from.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
+  if (cd == reinterpret_cast<iconv_t>(-1))
+    return std::string(input);
   std::string out;
   out.resize(input.size() * 4 + 16);
   char* in_ptr = const_cast<char*>(input.data());
@@ -28,7 +35,8 @@ std::string Convert(std::string_view input, const std::string& from, const std::
   char* out_ptr = out.data();
   size_t out_left = out.size();
   while (in_left > 0) {
-    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1)) break;
+    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1))
+      break;
     if (errno == E2BIG) {
       const size_t used = out.size() - out_left;
       out.resize(out.size() * 2);
@@ -41,7 +49,8 @@ std::string Convert(std::string_view input, const std::string& from, const std::
     if (from_utf8) {
       const auto lead = static_cast<unsigned char>(*in_ptr);
       skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-      if (skip > in_left) skip = in_left;
+      if (skip > in_left)
+        skip = in_left;
     }
     in_ptr += skip;
     in_left -= skip;
@@ -62,6 +71,16 @@ std::string Convert(std::string_view input, const std::string& from, const std::
   return out;
 }
 
+// Every ANSI code page keeps ASCII as it is, and most work files are plain
+// ASCII: they need no conversion.
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 LocaleFormats GetUserLocaleFormats() {
@@ -79,14 +98,22 @@ LocaleFormats GetUserLocaleFormats() {
   return l;
 }
 
-std::string GetUiLanguageName() { return Facts().ui_language; }
-uint32_t GetAnsiCodePage() { return Facts().ansi_code_page; }
+std::string GetUiLanguageName() {
+  return Facts().ui_language;
+}
+uint32_t GetAnsiCodePage() {
+  return Facts().ansi_code_page;
+}
 
 std::string Utf8ToAnsi(std::string_view utf8) {
+  if (IsAscii(utf8))
+    return std::string(utf8);
   return Convert(utf8, "UTF-8", CodePageName(), true);
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {
+  if (IsAscii(ansi))
+    return std::string(ansi);
   return Convert(ansi, CodePageName(), "UTF-8", false);
 }
 

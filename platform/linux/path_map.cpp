@@ -19,7 +19,9 @@ namespace {
 std::mutex g_cwd_mutex;
 std::string g_cwd;
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDriveLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 std::string& CwdLocked() {
   if (g_cwd.empty()) {
@@ -39,18 +41,23 @@ std::string CurrentDirectory() {
 void SetCurrentDirectoryPath(std::string_view full_path) {
   std::lock_guard<std::mutex> lock(g_cwd_mutex);
   std::string path(full_path);
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  if (path.size() > 3 && path.back() == '\\')
+    path.pop_back();
   g_cwd = path;
 }
 
 std::string FullWindowsPath(std::string_view input) {
   std::string path(input);
   for (char& c : path) {
-    if (c == '/') c = '\\';
+    if (c == '/')
+      c = '\\';
   }
-  if (path.rfind("\\\\?\\", 0) == 0) path.erase(0, 4);
-  if (path.empty()) return {};
-  if (path.rfind("\\\\", 0) == 0) return {};  // UNC and device namespaces
+  if (path.rfind("\\\\?\\", 0) == 0)
+    path.erase(0, 4);
+  if (path.empty())
+    return {};
+  if (path.rfind("\\\\", 0) == 0)
+    return {};  // UNC and device namespaces
 
   std::string drive;
   std::string rest;
@@ -79,7 +86,8 @@ std::string FullWindowsPath(std::string_view input) {
   size_t start = 0;
   while (start <= rest.size()) {
     size_t end = rest.find('\\', start);
-    if (end == std::string::npos) end = rest.size();
+    if (end == std::string::npos)
+      end = rest.size();
     std::string part = rest.substr(start, end - start);
     start = end + 1;
     // Windows drops trailing dots and blanks of a component.
@@ -87,44 +95,51 @@ std::string FullWindowsPath(std::string_view input) {
            (part.back() == '.' || part.back() == ' ')) {
       part.pop_back();
     }
-    if (part.empty() || part == ".") continue;
+    if (part.empty() || part == ".")
+      continue;
     if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+      if (!parts.empty())
+        parts.pop_back();
       continue;
     }
     parts.push_back(std::move(part));
   }
   std::string full = drive + "\\";
   for (size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) full += '\\';
+    if (i > 0)
+      full += '\\';
     full += parts[i];
   }
   // Keep a trailing separator the caller wrote (a folder path).
-  if (!parts.empty() && (path.back() == '\\')) full += '\\';
+  if (!parts.empty() && (path.back() == '\\'))
+    full += '\\';
   return full;
 }
 
 std::string NativeFromWindows(std::string_view path) {
   const std::string full = ApplyRedirection(FullWindowsPath(path));
-  if (full.size() < 3) return {};
+  if (full.size() < 3)
+    return {};
   std::string native = VirtualPc::Current().DriveRoot(full[0]);
-  if (native.empty()) return {};
+  if (native.empty())
+    return {};
   size_t start = 3;
   bool matching = true;  // stop looking once a component does not exist
   while (start < full.size()) {
     size_t end = full.find('\\', start);
-    if (end == std::string::npos) end = full.size();
+    if (end == std::string::npos)
+      end = full.size();
     const std::string part = full.substr(start, end - start);
     start = end + 1;
-    if (part.empty()) continue;
+    if (part.empty())
+      continue;
     std::string candidate = native + "/" + part;
     struct stat st;
     if (matching && lstat(candidate.c_str(), &st) != 0) {
       bool found = false;
       if (DIR* dir = opendir(native.c_str())) {
-        const std::string folded = FoldCase(part);
         while (dirent* entry = readdir(dir)) {
-          if (FoldCase(entry->d_name) == folded) {
+          if (EqualsFolded(entry->d_name, part)) {
             candidate = native + "/" + entry->d_name;
             found = true;
             break;
@@ -132,7 +147,8 @@ std::string NativeFromWindows(std::string_view path) {
         }
         closedir(dir);
       }
-      if (!found) matching = false;
+      if (!found)
+        matching = false;
     }
     native = std::move(candidate);
   }
@@ -147,16 +163,20 @@ std::string WindowsFromNative(std::string_view native_path) {
   const std::string_view native = absolute;
   const VirtualPc& pc = VirtualPc::Current();
   const std::string drives = pc.root() + "/drives/";
-  if (native.substr(0, drives.size()) != drives || native.size() < drives.size() + 1) return {};
+  if (native.substr(0, drives.size()) != drives || native.size() < drives.size() + 1)
+    return {};
   const char letter = native[drives.size()];
-  if (native.size() > drives.size() + 1 && native[drives.size() + 1] != '/') return {};
+  if (native.size() > drives.size() + 1 && native[drives.size() + 1] != '/')
+    return {};
   if (pc.DriveRoot(letter).empty())
     return {};
   std::string path = std::string(1, AsciiUpper(letter)) + ":\\";
   std::string rest(native.substr(drives.size() + 1));
-  while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+  while (!rest.empty() && rest.front() == '/')
+    rest.erase(0, 1);
   for (char& c : rest) {
-    if (c == '/') c = '\\';
+    if (c == '/')
+      c = '\\';
   }
   return path + rest;
 }

@@ -73,6 +73,12 @@ TEST_F(PathTest, ComponentsResolveWithoutRegardToCase) {
   ASSERT_TRUE(SetCurrentDirectory("C:\\DATA"));
   EXPECT_TRUE(FileExists("report.txt"));
   EXPECT_TRUE(FileExists("..\\Data\\Report.txt"));
+  // Latin-1 letters fold too; other letters and lengths do not match.
+  pc_.WriteFile("C:\\Data\\Bericht \u00c4nderung.txt", "x");
+  EXPECT_EQ(NativePath("C:\\data\\BERICHT \u00e4NDERUNG.TXT"),
+            Drive("C/Data/Bericht \u00c4nderung.txt"));
+  EXPECT_FALSE(FileExists("C:\\Data\\Bericht Anderung.txt"));
+  EXPECT_FALSE(FileExists("C:\\Data\\Report.TXT2"));
 }
 
 TEST_F(PathTest, HostAndWindowsPathsMapBothWays) {
