@@ -949,18 +949,7 @@ const SetupClass* FindStandardClass(std::string_view name_or_guid) {
   return nullptr;
 }
 
-void EnsureDeviceTables(VirtualPc* pc) {
-  std::lock_guard<std::recursive_mutex> lock(pc->db_mutex());
-  Exec(pc->db(),
-       "CREATE TABLE IF NOT EXISTS device_nodes("
-       " instance_id TEXT NOT NULL UNIQUE COLLATE NOCASE,"
-       " ordinal INTEGER PRIMARY KEY,"
-       " present INTEGER NOT NULL, status INTEGER NOT NULL, problem INTEGER NOT NULL,"
-       " install_state INTEGER NOT NULL DEFAULT 0, physical_name TEXT NOT NULL DEFAULT '')");
-}
-
 std::vector<DeviceNode> ListDeviceNodes(VirtualPc* pc) {
-  EnsureDeviceTables(pc);
   std::lock_guard<std::recursive_mutex> lock(pc->db_mutex());
   sqlite3_stmt* stmt = pc->Statement(
       "SELECT instance_id, ordinal, present, status, problem, install_state, physical_name "
@@ -973,7 +962,6 @@ std::vector<DeviceNode> ListDeviceNodes(VirtualPc* pc) {
 }
 
 bool FindDeviceNode(VirtualPc* pc, std::string_view instance_id, DeviceNode* node) {
-  EnsureDeviceTables(pc);
   std::lock_guard<std::recursive_mutex> lock(pc->db_mutex());
   sqlite3_stmt* stmt = pc->Statement(
       "SELECT instance_id, ordinal, present, status, problem, install_state, physical_name "
@@ -987,7 +975,6 @@ bool FindDeviceNode(VirtualPc* pc, std::string_view instance_id, DeviceNode* nod
 }
 
 bool FindDeviceNodeByOrdinal(VirtualPc* pc, uint32_t ordinal, DeviceNode* node) {
-  EnsureDeviceTables(pc);
   std::lock_guard<std::recursive_mutex> lock(pc->db_mutex());
   sqlite3_stmt* stmt = pc->Statement(
       "SELECT instance_id, ordinal, present, status, problem, install_state, physical_name "
@@ -1001,7 +988,6 @@ bool FindDeviceNodeByOrdinal(VirtualPc* pc, uint32_t ordinal, DeviceNode* node) 
 }
 
 bool SetDeviceNode(VirtualPc* pc, const DeviceNode& node, std::string* error) {
-  EnsureDeviceTables(pc);
   std::lock_guard<std::recursive_mutex> lock(pc->db_mutex());
   sqlite3_stmt* stmt = pc->Statement(
       "INSERT INTO device_nodes(instance_id, present, status, problem, install_state, "
@@ -1049,7 +1035,6 @@ uint32_t StatusForProblem(uint32_t status, uint32_t old_problem, uint32_t proble
 }
 
 bool AddDevice(VirtualPc* pc, const nlohmann::json& d, std::string* error) {
-  EnsureDeviceTables(pc);
   RegistryStore store(*pc);
   store.Begin();
   if (!AddOneDevice(pc, store, d, nullptr, error)) {
@@ -1104,7 +1089,6 @@ bool RemoveDevice(VirtualPc* pc, std::string_view instance_id, std::string* erro
 }
 
 bool ImportDeviceProfile(VirtualPc* pc, const nlohmann::json& profile, std::string* error) {
-  EnsureDeviceTables(pc);
   if (auto it = profile.find("faults"); it != profile.end() && !CheckFaultList(*it, error)) {
     return false;
   }

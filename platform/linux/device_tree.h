@@ -49,7 +49,6 @@ struct SetupClass {
 const std::vector<SetupClass>& StandardSetupClasses();
 const SetupClass* FindStandardClass(std::string_view name_or_guid);
 
-void EnsureDeviceTables(VirtualPc* pc);
 // Every device the PC knows, in enumeration order.
 std::vector<DeviceNode> ListDeviceNodes(VirtualPc* pc);
 bool FindDeviceNode(VirtualPc* pc, std::string_view instance_id, DeviceNode* node);

@@ -32,8 +32,10 @@ std::vector<std::string_view> SplitRegistryPath(std::string_view path) {
   size_t start = 0;
   while (start <= path.size()) {
     size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
-    if (end > start) parts.push_back(path.substr(start, end - start));
+    if (end == std::string_view::npos)
+      end = path.size();
+    if (end > start)
+      parts.push_back(path.substr(start, end - start));
     start = end + 1;
   }
   return parts;
@@ -41,10 +43,14 @@ std::vector<std::string_view> SplitRegistryPath(std::string_view path) {
 
 int64_t RegistryStore::RootId(RegRoot root) {
   switch (root) {
-    case RegRoot::kClassesRoot: return 1;
-    case RegRoot::kCurrentUser: return 2;
-    case RegRoot::kLocalMachine: return 3;
-    case RegRoot::kUsers: return 4;
+    case RegRoot::kClassesRoot:
+      return 1;
+    case RegRoot::kCurrentUser:
+      return 2;
+    case RegRoot::kLocalMachine:
+      return 3;
+    case RegRoot::kUsers:
+      return 4;
   }
   return 3;
 }
@@ -62,11 +68,20 @@ bool RegistryStore::RootOf(int64_t id, RegRoot* root) {
     sqlite3_reset(stmt);
   }
   switch (id) {
-    case 1: *root = RegRoot::kClassesRoot; return true;
-    case 2: *root = RegRoot::kCurrentUser; return true;
-    case 3: *root = RegRoot::kLocalMachine; return true;
-    case 4: *root = RegRoot::kUsers; return true;
-    default: return false;
+    case 1:
+      *root = RegRoot::kClassesRoot;
+      return true;
+    case 2:
+      *root = RegRoot::kCurrentUser;
+      return true;
+    case 3:
+      *root = RegRoot::kLocalMachine;
+      return true;
+    case 4:
+      *root = RegRoot::kUsers;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -79,28 +94,49 @@ bool RegistryStore::KeyExists(int64_t id) {
   return found;
 }
 
+RegistryStore::ReadScope::ReadScope(RegistryStore& store)
+    : pc_(store.pc_), lock_(store.pc_.db_mutex()) {
+  if (!sqlite3_get_autocommit(pc_.db()))
+    return;
+  sqlite3_stmt* begin = pc_.Statement("BEGIN");
+  began_ = sqlite3_step(begin) == SQLITE_DONE;
+  sqlite3_reset(begin);
+}
+
+RegistryStore::ReadScope::~ReadScope() {
+  if (!began_)
+    return;
+  sqlite3_stmt* commit = pc_.Statement("COMMIT");
+  sqlite3_step(commit);
+  sqlite3_reset(commit);
+}
+
 int32_t RegistryStore::FindKey(int64_t from, std::string_view path, int64_t* id) {
-  std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (!KeyExists(from)) return win_error::kKeyDeleted;
+  ReadScope scope(*this);
+  if (!KeyExists(from))
+    return win_error::kKeyDeleted;
   int64_t current = from;
   for (std::string_view part : SplitRegistryPath(path)) {
     sqlite3_stmt* stmt = pc_.Statement("SELECT id FROM reg_keys WHERE parent=?1 AND folded=?2");
     sqlite3_bind_int64(stmt, 1, current);
     BindText(stmt, 2, FoldCase(part));
     const bool found = sqlite3_step(stmt) == SQLITE_ROW;
-    if (found) current = sqlite3_column_int64(stmt, 0);
+    if (found)
+      current = sqlite3_column_int64(stmt, 0);
     sqlite3_reset(stmt);
-    if (!found) return win_error::kFileNotFound;
+    if (!found)
+      return win_error::kFileNotFound;
   }
   *id = current;
   return win_error::kSuccess;
 }
 
-int32_t RegistryStore::CreateKey(int64_t from, std::string_view path, int64_t* id,
-                                 bool* created) {
+int32_t RegistryStore::CreateKey(int64_t from, std::string_view path, int64_t* id, bool* created) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (!KeyExists(from)) return win_error::kKeyDeleted;
-  if (created) *created = false;
+  if (!KeyExists(from))
+    return win_error::kKeyDeleted;
+  if (created)
+    *created = false;
   Begin();
   int64_t current = from;
   for (std::string_view part : SplitRegistryPath(path)) {
@@ -132,7 +168,8 @@ int32_t RegistryStore::CreateKey(int64_t from, std::string_view path, int64_t* i
       return win_error::kWriteFault;
     }
     current = sqlite3_last_insert_rowid(pc_.db());
-    if (created) *created = true;
+    if (created)
+      *created = true;
   }
   Commit();
   *id = current;
@@ -141,7 +178,6 @@ int32_t RegistryStore::CreateKey(int64_t from, std::string_view path, int64_t* i
 
 int32_t RegistryStore::GetValue(int64_t key, std::string_view name, RegValue* value) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
   sqlite3_stmt* stmt =
       pc_.Statement("SELECT type, data FROM reg_values WHERE key_id=?1 AND folded=?2");
   sqlite3_bind_int64(stmt, 1, key);
@@ -154,12 +190,17 @@ int32_t RegistryStore::GetValue(int64_t key, std::string_view name, RegValue* va
     result = win_error::kSuccess;
   }
   sqlite3_reset(stmt);
+  // A value exists only in an existing key, so the key is looked up only
+  // when the value was not found.
+  if (result != win_error::kSuccess && !KeyExists(key))
+    return win_error::kKeyDeleted;
   return result;
 }
 
 int32_t RegistryStore::SetValue(int64_t key, std::string_view name, const RegValue& value) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
+  if (!KeyExists(key))
+    return win_error::kKeyDeleted;
   // An update keeps the value's place in the enumeration, as on Windows.
   sqlite3_stmt* stmt = pc_.Statement(
       "INSERT INTO reg_values(key_id, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
@@ -172,7 +213,8 @@ int32_t RegistryStore::SetValue(int64_t key, std::string_view name, const RegVal
                     static_cast<int>(value.data.size()), SQLITE_TRANSIENT);
   const int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
-  if (rc != SQLITE_DONE) return win_error::kWriteFault;
+  if (rc != SQLITE_DONE)
+    return win_error::kWriteFault;
   sqlite3_stmt* touch = pc_.Statement("UPDATE reg_keys SET last_write=?2 WHERE id=?1");
   sqlite3_bind_int64(touch, 1, key);
   sqlite3_bind_int64(touch, 2, NowFileTime());
@@ -183,7 +225,8 @@ int32_t RegistryStore::SetValue(int64_t key, std::string_view name, const RegVal
 
 int32_t RegistryStore::DeleteValue(int64_t key, std::string_view name) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
+  if (!KeyExists(key))
+    return win_error::kKeyDeleted;
   sqlite3_stmt* stmt = pc_.Statement("DELETE FROM reg_values WHERE key_id=?1 AND folded=?2");
   sqlite3_bind_int64(stmt, 1, key);
   BindText(stmt, 2, FoldCase(name));
@@ -195,7 +238,8 @@ int32_t RegistryStore::DeleteValue(int64_t key, std::string_view name) {
 int32_t RegistryStore::SubKeys(int64_t key, std::vector<std::pair<int64_t, std::string>>* keys) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
   keys->clear();
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
+  if (!KeyExists(key))
+    return win_error::kKeyDeleted;
   sqlite3_stmt* stmt = pc_.Statement("SELECT id, name FROM reg_keys WHERE parent=?1 ORDER BY id");
   sqlite3_bind_int64(stmt, 1, key);
   while (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -209,14 +253,16 @@ int32_t RegistryStore::SubKeyNames(int64_t key, std::vector<std::string>* names)
   std::vector<std::pair<int64_t, std::string>> keys;
   const int32_t rc = SubKeys(key, &keys);
   names->clear();
-  for (auto& k : keys) names->push_back(std::move(k.second));
+  for (auto& k : keys)
+    names->push_back(std::move(k.second));
   return rc;
 }
 
 int32_t RegistryStore::Values(int64_t key, std::vector<std::pair<std::string, RegValue>>* values) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
   values->clear();
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
+  if (!KeyExists(key))
+    return win_error::kKeyDeleted;
   sqlite3_stmt* stmt =
       pc_.Statement("SELECT name, type, data FROM reg_values WHERE key_id=?1 ORDER BY rowid");
   sqlite3_bind_int64(stmt, 1, key);
@@ -234,29 +280,35 @@ int32_t RegistryStore::Values(int64_t key, std::vector<std::pair<std::string, Re
 int32_t RegistryStore::ValueNames(int64_t key, std::vector<std::string>* names) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
   names->clear();
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
-  sqlite3_stmt* stmt =
-      pc_.Statement("SELECT name FROM reg_values WHERE key_id=?1 ORDER BY rowid");
+  if (!KeyExists(key))
+    return win_error::kKeyDeleted;
+  sqlite3_stmt* stmt = pc_.Statement("SELECT name FROM reg_values WHERE key_id=?1 ORDER BY rowid");
   sqlite3_bind_int64(stmt, 1, key);
-  while (sqlite3_step(stmt) == SQLITE_ROW) names->push_back(ColumnText(stmt, 0));
+  while (sqlite3_step(stmt) == SQLITE_ROW)
+    names->push_back(ColumnText(stmt, 0));
   sqlite3_reset(stmt);
   return win_error::kSuccess;
 }
 
 int32_t RegistryStore::DeleteLeafKey(int64_t key) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (key <= 4) return win_error::kAccessDenied;
+  if (key <= 4)
+    return win_error::kAccessDenied;
   std::vector<std::pair<int64_t, std::string>> children;
   const int32_t rc = SubKeys(key, &children);
-  if (rc != win_error::kSuccess) return rc;
-  if (!children.empty()) return win_error::kAccessDenied;  // as RegDeleteKey answers
+  if (rc != win_error::kSuccess)
+    return rc;
+  if (!children.empty())
+    return win_error::kAccessDenied;  // as RegDeleteKey answers
   return DeleteTree(key, true);
 }
 
 int32_t RegistryStore::DeleteTree(int64_t key, bool include_self) {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (!KeyExists(key)) return win_error::kKeyDeleted;
-  if (include_self && key <= 4) return win_error::kAccessDenied;
+  if (!KeyExists(key))
+    return win_error::kKeyDeleted;
+  if (include_self && key <= 4)
+    return win_error::kAccessDenied;
   Begin();
   sqlite3_stmt* values = pc_.Statement(
       "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL "
@@ -286,7 +338,8 @@ std::string RegistryStore::KeyName(int64_t key) {
   sqlite3_stmt* stmt = pc_.Statement("SELECT name FROM reg_keys WHERE id=?1");
   sqlite3_bind_int64(stmt, 1, key);
   std::string name;
-  if (sqlite3_step(stmt) == SQLITE_ROW) name = ColumnText(stmt, 0);
+  if (sqlite3_step(stmt) == SQLITE_ROW)
+    name = ColumnText(stmt, 0);
   sqlite3_reset(stmt);
   return name;
 }
@@ -307,7 +360,8 @@ std::string RegistryStore::KeyPath(int64_t key) {
   }
   std::string path;
   for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
-    if (!path.empty()) path += '\\';
+    if (!path.empty())
+      path += '\\';
     path += *it;
   }
   return path;
@@ -322,17 +376,20 @@ bool RegistryStore::WriteAllowed(RegRoot root) const {
 
 void RegistryStore::Begin() {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (pc_.transaction_depth()++ == 0) Exec(pc_.db(), "BEGIN IMMEDIATE");
+  if (pc_.transaction_depth()++ == 0)
+    Exec(pc_.db(), "BEGIN IMMEDIATE");
 }
 
 void RegistryStore::Commit() {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (pc_.transaction_depth() > 0 && --pc_.transaction_depth() == 0) Exec(pc_.db(), "COMMIT");
+  if (pc_.transaction_depth() > 0 && --pc_.transaction_depth() == 0)
+    Exec(pc_.db(), "COMMIT");
 }
 
 void RegistryStore::Rollback() {
   std::lock_guard<std::recursive_mutex> lock(pc_.db_mutex());
-  if (pc_.transaction_depth() > 0 && --pc_.transaction_depth() == 0) Exec(pc_.db(), "ROLLBACK");
+  if (pc_.transaction_depth() > 0 && --pc_.transaction_depth() == 0)
+    Exec(pc_.db(), "ROLLBACK");
 }
 
 }  // namespace tav::platform::vpc

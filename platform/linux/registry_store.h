@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,22 @@ namespace tav::platform::vpc {
 class RegistryStore {
  public:
   explicit RegistryStore(VirtualPc& pc) : pc_(pc) {}
+
+  // Reads of several statements as one snapshot under one lock of the
+  // machine database instead of one each (a path of seven keys is eight
+  // lookups). Only reads may run inside; within a transaction it adds none.
+  class ReadScope {
+   public:
+    explicit ReadScope(RegistryStore& store);
+    ~ReadScope();
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+   private:
+    VirtualPc& pc_;
+    std::lock_guard<std::recursive_mutex> lock_;
+    bool began_ = false;
+  };
 
   static int64_t RootId(RegRoot root);
   // Root of a key id (walking up); false for a deleted key.

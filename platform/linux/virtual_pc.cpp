@@ -57,6 +57,12 @@ CREATE TABLE IF NOT EXISTS tasks(
   start_time TEXT NOT NULL DEFAULT '',
   run_level TEXT NOT NULL DEFAULT 'LIMITED',
   created INTEGER NOT NULL);
+-- The device tree's nodes; their Enum and Class keys are in the registry.
+CREATE TABLE IF NOT EXISTS device_nodes(
+  instance_id TEXT NOT NULL UNIQUE COLLATE NOCASE,
+  ordinal INTEGER PRIMARY KEY,
+  present INTEGER NOT NULL, status INTEGER NOT NULL, problem INTEGER NOT NULL,
+  install_state INTEGER NOT NULL DEFAULT 0, physical_name TEXT NOT NULL DEFAULT '');
 INSERT OR IGNORE INTO reg_keys(id, parent, name, folded) VALUES
   (1, 0, 'HKEY_CLASSES_ROOT', 'HKEY_CLASSES_ROOT'),
   (2, 0, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER'),
@@ -102,7 +108,8 @@ bool Exec(sqlite3* db, std::string_view sql, std::string* error) {
   char* message = nullptr;
   const std::string text(sql);
   if (sqlite3_exec(db, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    if (error) *error = message ? message : "sqlite error";
+    if (error)
+      *error = message ? message : "sqlite error";
     sqlite3_free(message);
     return false;
   }
@@ -181,12 +188,14 @@ bool ParseMachineFacts(const nlohmann::json& profile, MachineFacts* f, std::stri
     }
     f->drives.push_back({AsciiUpper(letter[0]), JsonString(d, "device", "")});
   }
-  if (f->drives.empty()) f->drives.push_back({'C', "\\Device\\HarddiskVolume2"});
+  if (f->drives.empty())
+    f->drives.push_back({'C', "\\Device\\HarddiskVolume2"});
   return true;
 }
 
 VirtualPc& VirtualPc::Current() {
-  if (VirtualPc* pc = g_current.load(std::memory_order_acquire)) return *pc;
+  if (VirtualPc* pc = g_current.load(std::memory_order_acquire))
+    return *pc;
   std::lock_guard<std::mutex> lock(g_current_mutex);
   if (!g_current.load()) {
     std::string root;
@@ -200,11 +209,14 @@ VirtualPc& VirtualPc::Current() {
     std::string error;
     if (!exists) {
       const bool empty_or_missing = !fs::exists(root, ec) || fs::is_empty(root, ec);
-      if (!empty_or_missing) Fatal(root + " is not a virtual PC (no machine.json)");
-      if (!Create(root, DefaultProfile(), &error)) Fatal(error);
+      if (!empty_or_missing)
+        Fatal(root + " is not a virtual PC (no machine.json)");
+      if (!Create(root, DefaultProfile(), &error))
+        Fatal(error);
     }
     auto pc = std::unique_ptr<VirtualPc>(new VirtualPc());
-    if (!pc->Open(root, &error)) Fatal(error);
+    if (!pc->Open(root, &error))
+      Fatal(error);
     g_current.store(pc.get(), std::memory_order_release);
     Retired().push_back(std::move(pc));
   }
@@ -213,12 +225,14 @@ VirtualPc& VirtualPc::Current() {
 
 bool VirtualPc::Use(const std::string& root, std::string* error) {
   auto pc = std::unique_ptr<VirtualPc>(new VirtualPc());
-  if (!pc->Open(root, error)) return false;
+  if (!pc->Open(root, error))
+    return false;
   std::lock_guard<std::mutex> lock(g_current_mutex);
   g_current.store(pc.get(), std::memory_order_release);
   // Machines replaced twice ago can no longer be in use; free their files so
   // that a long test run does not run out of descriptors.
-  for (size_t i = 0; i + 1 < Retired().size(); ++i) Retired()[i]->CloseDatabase();
+  for (size_t i = 0; i + 1 < Retired().size(); ++i)
+    Retired()[i]->CloseDatabase();
   Retired().push_back(std::move(pc));
   return true;
 }
@@ -235,7 +249,9 @@ std::string VirtualPc::DefaultRoot() {
   return base + "/tavrolin/default-pc";
 }
 
-std::string_view VirtualPc::DefaultProfile() { return embedded::DefaultMachineProfile; }
+std::string_view VirtualPc::DefaultProfile() {
+  return embedded::DefaultMachineProfile;
+}
 
 namespace {
 
@@ -252,15 +268,15 @@ void Undo(const std::string& root, bool folder_existed) {
 
 }  // namespace
 
-bool VirtualPc::Create(const std::string& root, std::string_view profile_json,
-                       std::string* error) {
+bool VirtualPc::Create(const std::string& root, std::string_view profile_json, std::string* error) {
   nlohmann::json profile = nlohmann::json::parse(profile_json, nullptr, false);
   if (profile.is_discarded()) {
     *error = "the profile is not valid JSON";
     return false;
   }
   MachineFacts facts;
-  if (!ParseMachineFacts(profile, &facts, error)) return false;
+  if (!ParseMachineFacts(profile, &facts, error))
+    return false;
 
   std::error_code ec;
   const bool folder_existed = fs::exists(root, ec);
@@ -297,14 +313,16 @@ bool VirtualPc::WriteAndSetUp(const std::string& root,
     }
   }
   VirtualPc pc;
-  if (!pc.Open(root, error)) return false;
+  if (!pc.Open(root, error))
+    return false;
   return SetUpNewMachine(&pc, error);
 }
 
 bool VirtualPc::Open(const std::string& root, std::string* error) {
   std::error_code ec;
   root_ = fs::absolute(root, ec).lexically_normal().string();
-  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+  while (root_.size() > 1 && root_.back() == '/')
+    root_.pop_back();
   std::ifstream in(fs::path(root_) / "machine.json", std::ios::binary);
   if (!in) {
     *error = root_ + " is not a virtual PC (no machine.json)";
@@ -317,7 +335,8 @@ bool VirtualPc::Open(const std::string& root, std::string* error) {
     *error = root_ + "/machine.json is not valid JSON";
     return false;
   }
-  if (!ParseMachineFacts(profile_, &facts_, error)) return false;
+  if (!ParseMachineFacts(profile_, &facts_, error))
+    return false;
 
   const std::string db_path = root_ + "/machine.db";
   if (sqlite3_open_v2(db_path.c_str(), &db_,
@@ -328,7 +347,8 @@ bool VirtualPc::Open(const std::string& root, std::string* error) {
   }
   // Several processes (the program, the tool, installers) share the machine.
   sqlite3_busy_timeout(db_, 10000);
-  if (!Exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", error)) return false;
+  if (!Exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", error))
+    return false;
   std::string schema_error;
   if (!Exec(db_, kSchema, &schema_error)) {
     *error = "cannot set up " + db_path + ": " + schema_error;
@@ -337,13 +357,17 @@ bool VirtualPc::Open(const std::string& root, std::string* error) {
   return true;
 }
 
-VirtualPc::~VirtualPc() { CloseDatabase(); }
+VirtualPc::~VirtualPc() {
+  CloseDatabase();
+}
 
 void VirtualPc::CloseDatabase() {
   std::lock_guard<std::recursive_mutex> lock(db_mutex_);
-  for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
+  for (auto& [sql, stmt] : statements_)
+    sqlite3_finalize(stmt);
   statements_.clear();
-  if (db_) sqlite3_close(db_);
+  if (db_)
+    sqlite3_close(db_);
   db_ = nullptr;
 }
 
@@ -357,8 +381,8 @@ sqlite3_stmt* VirtualPc::Statement(std::string_view sql) {
     }
   }
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
-                         SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                         &stmt, nullptr) != SQLITE_OK) {
     Fatal(std::string("bad statement: ") + sqlite3_errmsg(db_));
   }
   statements_.emplace_back(std::string(sql), stmt);
@@ -368,7 +392,8 @@ sqlite3_stmt* VirtualPc::Statement(std::string_view sql) {
 std::string VirtualPc::DriveRoot(char letter) const {
   const char upper = AsciiUpper(letter);
   for (const Drive& d : facts_.drives) {
-    if (d.letter == upper) return root_ + "/drives/" + std::string(1, upper);
+    if (d.letter == upper)
+      return root_ + "/drives/" + std::string(1, upper);
   }
   return {};
 }
@@ -382,8 +407,8 @@ std::string VirtualPc::RunFolder(std::string_view kind) const {
 
 std::string VirtualPc::State(std::string_view name) const {
   std::lock_guard<std::recursive_mutex> lock(db_mutex_);
-  sqlite3_stmt* stmt = const_cast<VirtualPc*>(this)->Statement(
-      "SELECT value FROM machine_state WHERE name=?1");
+  sqlite3_stmt* stmt =
+      const_cast<VirtualPc*>(this)->Statement("SELECT value FROM machine_state WHERE name=?1");
   sqlite3_bind_text(stmt, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
   std::string value;
   if (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -420,7 +445,8 @@ void VirtualPc::SetBootTimeMs(uint64_t unix_ms) {
 }
 
 std::string ToolFolder() {
-  if (const char* env = std::getenv("TAVROLIN_TOOLS"); env && *env) return env;
+  if (const char* env = std::getenv("TAVROLIN_TOOLS"); env && *env)
+    return env;
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   return ec ? std::string(".") : self.parent_path().string();
