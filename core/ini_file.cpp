@@ -3,6 +3,7 @@
 #include "core/text_utils.h"
 #include "platform/file_system.h"
 #include "platform/locale_info.h"
+#include "platform/text.h"
 
 namespace tav {
 
@@ -11,13 +12,16 @@ namespace {
 std::string ReadWholeFile(std::string_view path, bool* ok) {
   platform::File file;
   *ok = file.Open(path, platform::File::kRead,
-                  platform::File::kShareRead | platform::File::kShareWrite, platform::File::kOpenExisting);
+                  platform::File::kShareRead | platform::File::kShareWrite,
+                  platform::File::kOpenExisting);
   std::string data;
-  if (!*ok) return data;
+  if (!*ok)
+    return data;
   char buffer[65536];
   for (;;) {
     size_t got = 0;
-    if (!file.Read(buffer, sizeof buffer, &got) || got == 0) break;
+    if (!file.Read(buffer, sizeof buffer, &got) || got == 0)
+      break;
     data.append(buffer, got);
   }
   return data;
@@ -30,17 +34,24 @@ std::string DecodeFileText(const std::string& bytes) {
       static_cast<uint8_t>(bytes[1]) == 0xFE) {
     return Utf16leBytesToUtf8(reinterpret_cast<const uint8_t*>(bytes.data()) + 2, bytes.size() - 2);
   }
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    return bytes.substr(3);
   return platform::AnsiToUtf8(bytes);
 }
 
 }  // namespace
 
+bool TMemIniFile::Line::HasKey(std::string_view wanted) const {
+  return key_size > 0 && EqualsFolded(key(), wanted);
+}
+
 TMemIniFile::TMemIniFile(std::string file_name) : file_name_(std::move(file_name)) {
-  if (file_name_.empty()) return;
+  if (file_name_.empty())
+    return;
   bool ok = false;
   const std::string bytes = ReadWholeFile(file_name_, &ok);
-  if (ok) SetText(DecodeFileText(bytes));
+  if (ok)
+    SetText(DecodeFileText(bytes));
 }
 
 TMemIniFile::~TMemIniFile() = default;
@@ -49,7 +60,8 @@ TMemIniFile& TMemIniFile::operator=(TMemIniFile&&) noexcept = default;
 
 void TMemIniFile::Reindex() {
   index_.clear();
-  for (auto& s : sections_) index_.emplace(FoldCase(s->name), s.get());
+  for (auto& s : sections_)
+    index_.emplace(FoldCase(s->name), s.get());
 }
 
 TMemIniFile::Section* TMemIniFile::FindSection(std::string_view name) {
@@ -63,7 +75,8 @@ const TMemIniFile::Section* TMemIniFile::FindSection(std::string_view name) cons
 }
 
 TMemIniFile::Section& TMemIniFile::AddSection(std::string_view name) {
-  if (Section* existing = FindSection(name)) return *existing;
+  if (Section* existing = FindSection(name))
+    return *existing;
   sections_.push_back(std::make_unique<Section>());
   sections_.back()->name = name;
   index_.emplace(FoldCase(name), sections_.back().get());
@@ -76,50 +89,65 @@ void TMemIniFile::SetText(std::string_view text) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string line = Trim(text.substr(start, end - start));
+    if (end == std::string_view::npos)
+      end = text.size();
+    const std::string_view line = TrimView(text.substr(start, end - start));
     start = end + 1;
-    if (line.empty() || line[0] == ';') continue;
+    if (line.empty() || line[0] == ';')
+      continue;
     if (line.front() == '[' && line.back() == ']') {
-      current = &AddSection(Trim(std::string_view(line).substr(1, line.size() - 2)));
+      current = &AddSection(TrimView(line.substr(1, line.size() - 2)));
       continue;
     }
-    if (!current) continue;
+    if (!current)
+      continue;
     const size_t eq = line.find('=');
     Line l;
-    if (eq == std::string::npos) {
+    if (eq == std::string_view::npos) {
       l.text = line;
     } else {
-      l.key = Trim(std::string_view(line).substr(0, eq));
-      l.folded = FoldCase(l.key);
-      l.text = l.key + "=" + Trim(std::string_view(line).substr(eq + 1));
+      const std::string_view key = TrimView(line.substr(0, eq));
+      const std::string_view value = TrimView(line.substr(eq + 1));
+      l.key_size = key.size();
+      l.text.reserve(key.size() + 1 + value.size());
+      l.text.append(key).append(1, '=').append(value);
     }
     current->lines.push_back(std::move(l));
   }
 }
 
 std::string TMemIniFile::GetText() const {
-  std::string out;
+  size_t size = 0;
   for (const auto& s : sections_) {
-    out += "[" + s->name + "]\r\n";
-    for (const Line& l : s->lines) out += l.text + "\r\n";
-    out += "\r\n";
+    size += s->name.size() + 6;
+    for (const Line& l : s->lines)
+      size += l.text.size() + 2;
+  }
+  std::string out;
+  out.reserve(size);
+  for (const auto& s : sections_) {
+    out.append(1, '[').append(s->name).append("]\r\n");
+    for (const Line& l : s->lines)
+      out.append(l.text).append("\r\n");
+    out.append("\r\n");
   }
   return out;
 }
 
-std::string TMemIniFile::ReadString(std::string_view section, std::string_view key,
+std::string TMemIniFile::ReadString(std::string_view section,
+                                    std::string_view key,
                                     std::string_view fallback) const {
   if (const Section* s = FindSection(section)) {
-    const std::string folded = FoldCase(key);
     for (const Line& l : s->lines) {
-      if (!l.key.empty() && l.folded == folded) return l.text.substr(l.key.size() + 1);
+      if (l.HasKey(key))
+        return l.text.substr(l.key_size + 1);
     }
   }
   return std::string(fallback);
 }
 
-int64_t TMemIniFile::ReadInteger(std::string_view section, std::string_view key,
+int64_t TMemIniFile::ReadInteger(std::string_view section,
+                                 std::string_view key,
                                  int64_t fallback) const {
   return StrToIntDef(ReadString(section, key, ""), fallback);
 }
@@ -128,34 +156,39 @@ bool TMemIniFile::ReadBool(std::string_view section, std::string_view key, bool 
   return ReadInteger(section, key, fallback ? 1 : 0) != 0;
 }
 
-DateTime TMemIniFile::ReadDate(std::string_view section, std::string_view key, DateTime fallback,
+DateTime TMemIniFile::ReadDate(std::string_view section,
+                               std::string_view key,
+                               DateTime fallback,
                                const TFormatSettings& fs) const {
   DateTime value = 0;
   const std::string text = ReadString(section, key, "");
   return (!text.empty() && TryStrToDate(text, fs, &value)) ? value : fallback;
 }
 
-double TMemIniFile::ReadFloat(std::string_view section, std::string_view key, double fallback,
+double TMemIniFile::ReadFloat(std::string_view section,
+                              std::string_view key,
+                              double fallback,
                               const TFormatSettings& fs) const {
   double value = 0;
   const std::string text = ReadString(section, key, "");
   return (!text.empty() && TryStrToFloat(text, fs, &value)) ? value : fallback;
 }
 
-void TMemIniFile::WriteString(std::string_view section, std::string_view key,
+void TMemIniFile::WriteString(std::string_view section,
+                              std::string_view key,
                               std::string_view value) {
   Section& s = AddSection(section);
-  const std::string folded = FoldCase(key);
   for (Line& l : s.lines) {
-    if (!l.key.empty() && l.folded == folded) {
-      l.text = l.key + "=" + std::string(value);
+    if (l.HasKey(key)) {
+      l.text.resize(l.key_size + 1);
+      l.text.append(value);
       return;
     }
   }
   Line l;
-  l.key = key;
-  l.folded = folded;
-  l.text = std::string(key) + "=" + std::string(value);
+  l.key_size = key.size();
+  l.text.reserve(key.size() + 1 + value.size());
+  l.text.append(key).append(1, '=').append(value);
   s.lines.push_back(std::move(l));
 }
 
@@ -167,12 +200,16 @@ void TMemIniFile::WriteBool(std::string_view section, std::string_view key, bool
   WriteString(section, key, value ? "1" : "0");
 }
 
-void TMemIniFile::WriteDate(std::string_view section, std::string_view key, DateTime value,
+void TMemIniFile::WriteDate(std::string_view section,
+                            std::string_view key,
+                            DateTime value,
                             const TFormatSettings& fs) {
   WriteString(section, key, DateToStr(value, fs));
 }
 
-void TMemIniFile::WriteFloat(std::string_view section, std::string_view key, double value,
+void TMemIniFile::WriteFloat(std::string_view section,
+                             std::string_view key,
+                             double value,
                              const TFormatSettings& fs) {
   WriteString(section, key, FloatToStr(value, fs));
 }
@@ -180,7 +217,8 @@ void TMemIniFile::WriteFloat(std::string_view section, std::string_view key, dou
 std::vector<std::string> TMemIniFile::ReadSections() const {
   std::vector<std::string> names;
   names.reserve(sections_.size());
-  for (const auto& s : sections_) names.push_back(s->name);
+  for (const auto& s : sections_)
+    names.push_back(s->name);
   return names;
 }
 
@@ -188,7 +226,8 @@ std::vector<std::string> TMemIniFile::ReadSection(std::string_view section) cons
   std::vector<std::string> keys;
   if (const Section* s = FindSection(section)) {
     for (const Line& l : s->lines) {
-      if (!l.key.empty()) keys.push_back(l.key);
+      if (l.key_size > 0)
+        keys.emplace_back(l.key());
     }
   }
   return keys;
@@ -197,7 +236,8 @@ std::vector<std::string> TMemIniFile::ReadSection(std::string_view section) cons
 std::vector<std::string> TMemIniFile::ReadSectionValues(std::string_view section) const {
   std::vector<std::string> lines;
   if (const Section* s = FindSection(section)) {
-    for (const Line& l : s->lines) lines.push_back(l.text);
+    for (const Line& l : s->lines)
+      lines.push_back(l.text);
   }
   return lines;
 }
@@ -208,9 +248,9 @@ bool TMemIniFile::SectionExists(std::string_view section) const {
 
 bool TMemIniFile::ValueExists(std::string_view section, std::string_view key) const {
   if (const Section* s = FindSection(section)) {
-    const std::string folded = FoldCase(key);
     for (const Line& l : s->lines) {
-      if (!l.key.empty() && l.folded == folded) return true;
+      if (l.HasKey(key))
+        return true;
     }
   }
   return false;
@@ -218,9 +258,8 @@ bool TMemIniFile::ValueExists(std::string_view section, std::string_view key) co
 
 void TMemIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (Section* s = FindSection(section)) {
-    const std::string folded = FoldCase(key);
     for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
-      if (!it->key.empty() && it->folded == folded) {
+      if (it->HasKey(key)) {
         s->lines.erase(it);
         return;
       }
@@ -240,7 +279,8 @@ void TMemIniFile::EraseSection(std::string_view section) {
 }
 
 void TMemIniFile::ClearSection(std::string_view section) {
-  if (Section* s = FindSection(section)) s->lines.clear();
+  if (Section* s = FindSection(section))
+    s->lines.clear();
 }
 
 void TMemIniFile::Clear() {
@@ -249,7 +289,8 @@ void TMemIniFile::Clear() {
 }
 
 bool TMemIniFile::UpdateFile() const {
-  if (file_name_.empty()) return false;
+  if (file_name_.empty())
+    return false;
   const std::string bytes = platform::Utf8ToAnsi(GetText());
   const std::string temp = file_name_ + ".saving";
   platform::File file;

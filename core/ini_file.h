@@ -40,22 +40,31 @@ class TMemIniFile {
   // empty line after every section, lines ending in CR LF.
   std::string GetText() const;
 
-  std::string ReadString(std::string_view section, std::string_view key,
+  std::string ReadString(std::string_view section,
+                         std::string_view key,
                          std::string_view fallback) const;
   // "0x" and "$" prefixes read as hexadecimal; anything unreadable is the fallback.
   int64_t ReadInteger(std::string_view section, std::string_view key, int64_t fallback) const;
   bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
-  DateTime ReadDate(std::string_view section, std::string_view key, DateTime fallback,
+  DateTime ReadDate(std::string_view section,
+                    std::string_view key,
+                    DateTime fallback,
                     const TFormatSettings& fs) const;
-  double ReadFloat(std::string_view section, std::string_view key, double fallback,
+  double ReadFloat(std::string_view section,
+                   std::string_view key,
+                   double fallback,
                    const TFormatSettings& fs) const;
 
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int64_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
-  void WriteDate(std::string_view section, std::string_view key, DateTime value,
+  void WriteDate(std::string_view section,
+                 std::string_view key,
+                 DateTime value,
                  const TFormatSettings& fs);
-  void WriteFloat(std::string_view section, std::string_view key, double value,
+  void WriteFloat(std::string_view section,
+                  std::string_view key,
+                  double value,
                   const TFormatSettings& fs);
 
   std::vector<std::string> ReadSections() const;
@@ -78,10 +87,13 @@ class TMemIniFile {
   bool UpdateFile() const;
 
  private:
+  // One string per line: files of thousands of lines are read and written
+  // on every scan.
   struct Line {
-    std::string key;     // empty for a line without "="
-    std::string folded;  // folded key
-    std::string text;    // the whole line
+    std::string text;     // the whole line
+    size_t key_size = 0;  // of the key before "="; 0 for a line without one
+    std::string_view key() const { return std::string_view(text).substr(0, key_size); }
+    bool HasKey(std::string_view wanted) const;
   };
   struct Section {
     std::string name;

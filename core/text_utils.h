@@ -15,6 +15,8 @@ namespace tav {
 // Removes leading and trailing characters up to the blank (control characters
 // included), as the framework's Trim does.
 std::string Trim(std::string_view text);
+// The same without a copy: a view into the text.
+std::string_view TrimView(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
@@ -36,7 +38,9 @@ int64_t StrToIntDef(std::string_view text, int64_t fallback);
 std::string IntToHex(uint64_t value, int digits);  // upper-case
 
 // "True"/"False", as the framework prints booleans.
-inline const char* BoolToStr(bool value) { return value ? "True" : "False"; }
+inline const char* BoolToStr(bool value) {
+  return value ? "True" : "False";
+}
 
 // File-name parts of a Windows path.
 std::string ExtractFileName(std::string_view path);
