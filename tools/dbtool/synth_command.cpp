@@ -1,8 +1,10 @@
 // tavrolin-dbtool synth: a large synthetic driver database and a virtual PC
 // profile whose devices it knows, for benchmarks of the lookups and the scan.
-// A quarter of the rows offer drivers for the PC's devices (half through
-// their complete IDs, half through their reduced IDs); the rest are for
-// hardware the PC does not have, each with an ID of its own.
+// Each of the PC's devices gets a few rows, as a real database offers a
+// handful of packages per device (half through its complete ID, half through
+// IDs that share its reduced form), at most a quarter of all rows; the rest
+// are for hardware the PC does not have, each with an ID of its own.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -39,6 +41,7 @@ constexpr SynthVendor kVendors[] = {
     {"14E4", "Broadcom", "BROADCOM", "Net"}, {"168C", "Atheros", "ATHEROS", "Net"},
 };
 constexpr long long kMaxDevices = 6 * 65536;
+constexpr long long kRowsPerDevice = 8;
 
 struct SynthDevice {
   const SynthVendor* vendor;
@@ -59,23 +62,43 @@ SynthDevice MakeDevice(long long i) {
   return d;
 }
 
+std::string ClassCode(std::string_view class_name) {
+  if (class_name == "Display")
+    return "030000";
+  if (class_name == "MEDIA")
+    return "040300";
+  return "020000";
+}
+
+// One device in ten has an older driver than its rows offer, as on a PC
+// that was kept up to date for a while; the rest have newer ones installed.
+bool IsOutdated(long long i) {
+  return i % 10 == 0;
+}
+
 json DeviceProfile(const SynthDevice& d, long long i) {
   const std::string name =
       "Synthetic " + std::string(d.vendor->name) + " device " + std::to_string(i);
-  return {{"instance_id", d.instance},
-          {"class", d.vendor->class_name},
-          {"hardware_ids", {d.full, d.second, d.reduced}},
-          {"compatible_ids",
-           {std::string("PCI\\VEN_") + d.vendor->code + "&CC_020000", "PCI\\CC_0200"}},
-          {"description", name},
-          {"manufacturer", d.vendor->name},
-          {"driver",
-           {{"provider", d.vendor->name},
-            {"version", "1.0.0.0"},
-            {"date", "2009-01-01"},
-            {"inf_path", "oem" + std::to_string(i % 1000) + ".inf"},
-            {"inf_section", "Install"},
-            {"description", name}}}};
+  // The IDs Windows gives a PCI function, most specific first.
+  const std::string cc = ClassCode(d.vendor->class_name);
+  const std::string vendor = std::string("PCI\\VEN_") + d.vendor->code;
+  return {
+      {"instance_id", d.instance},
+      {"class", d.vendor->class_name},
+      {"hardware_ids",
+       {d.full, d.second, d.reduced + "&CC_" + cc, d.reduced + "&CC_" + cc.substr(0, 4)}},
+      {"compatible_ids",
+       {d.reduced + "&REV_01", d.reduced, vendor + "&CC_" + cc, vendor + "&CC_" + cc.substr(0, 4),
+        vendor, "PCI\\CC_" + cc, "PCI\\CC_" + cc.substr(0, 4)}},
+      {"description", name},
+      {"manufacturer", d.vendor->name},
+      {"driver",
+       {{"provider", d.vendor->name},
+        {"version", IsOutdated(i) ? "1.0.0.0" : "3.0.0.0"},
+        {"date", IsOutdated(i) ? "2009-01-01" : "2021-01-01"},
+        {"inf_path", "oem" + std::to_string(i % 1000) + ".inf"},
+        {"inf_section", "Install"},
+        {"description", name}}}};
 }
 
 json OsProfile(int os_code, bool is_64bit) {
@@ -96,14 +119,14 @@ json OsProfile(int os_code, bool is_64bit) {
   return json::object();
 }
 
-DriverRow MakeRow(long long j, long long devices, long long packages, int os) {
+DriverRow MakeRow(long long j, long long devices, long long pc_rows, long long packages, int os) {
   DriverRow row;
   const long long package = j % packages;
   std::string id;
   std::string vendor;
-  if (j % 8 < 2) {
-    const SynthDevice d = MakeDevice((j / 8) % devices);
-    id = j % 8 == 0 ? d.full : d.reduced + "&SUBSYS_" + Hex(0x20000000 + j, 8);
+  if (j < pc_rows) {
+    const SynthDevice d = MakeDevice((j / 2) % devices);
+    id = j % 2 == 0 ? d.full : d.reduced + "&SUBSYS_" + Hex(0x20000000 + j, 8);
     vendor = d.vendor->vendor;
   } else {
     id = "PCI\\VEN_1AF4&DEV_" + Hex(j % 65536, 4) + "&SUBSYS_" + Hex(j, 8);
@@ -162,8 +185,9 @@ int RunSynthCommand(const Args& args) {
   if (!db.Create(db_path, &error))
     return Fail(1, db_path + ": " + error);
   const long long packages = std::max(1LL, rows / 50);
+  const long long pc_rows = std::min(rows / 4, devices * kRowsPerDevice);
   for (long long j = 0; j < rows; ++j) {
-    if (!db.AddRow(MakeRow(j, devices, packages, os)))
+    if (!db.AddRow(MakeRow(j, devices, pc_rows, packages, os)))
       return Fail(1, db_path + ": " + db.LastError());
   }
   std::vector<VendorCode> pci;
