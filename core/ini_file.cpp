@@ -45,6 +45,35 @@ bool TMemIniFile::Line::HasKey(std::string_view wanted) const {
   return key_size > 0 && EqualsFolded(key(), wanted);
 }
 
+bool TMemIniFile::Line::Make(std::string_view raw, Line* l) {
+  const std::string_view line = TrimView(raw);
+  if (line.empty() || line[0] == ';')
+    return false;
+  const size_t eq = line.find('=');
+  if (eq == std::string_view::npos) {
+    l->text = line;
+    l->key_size = 0;
+    return true;
+  }
+  const std::string_view key = TrimView(line.substr(0, eq));
+  const std::string_view value = TrimView(line.substr(eq + 1));
+  l->key_size = key.size();
+  l->text.clear();
+  l->text.reserve(key.size() + 1 + value.size());
+  l->text.append(key).append(1, '=').append(value);
+  return true;
+}
+
+void TMemIniFile::AppendLines(std::string_view section, const std::vector<std::string>& lines) {
+  Section& s = AddSection(section);
+  s.lines.reserve(s.lines.size() + lines.size());
+  for (const std::string& raw : lines) {
+    Line l;
+    if (Line::Make(raw, &l))
+      s.lines.push_back(std::move(l));
+  }
+}
+
 TMemIniFile::TMemIniFile(std::string file_name) : file_name_(std::move(file_name)) {
   if (file_name_.empty())
     return;
@@ -101,18 +130,9 @@ void TMemIniFile::SetText(std::string_view text) {
     }
     if (!current)
       continue;
-    const size_t eq = line.find('=');
     Line l;
-    if (eq == std::string_view::npos) {
-      l.text = line;
-    } else {
-      const std::string_view key = TrimView(line.substr(0, eq));
-      const std::string_view value = TrimView(line.substr(eq + 1));
-      l.key_size = key.size();
-      l.text.reserve(key.size() + 1 + value.size());
-      l.text.append(key).append(1, '=').append(value);
-    }
-    current->lines.push_back(std::move(l));
+    if (Line::Make(line, &l))
+      current->lines.push_back(std::move(l));
   }
 }
 
@@ -291,7 +311,9 @@ void TMemIniFile::Clear() {
 bool TMemIniFile::UpdateFile() const {
   if (file_name_.empty())
     return false;
-  const std::string bytes = platform::Utf8ToAnsi(GetText());
+  std::string text = GetText();
+  // A plain ASCII text is written as it is, without a copy.
+  const std::string bytes = IsAscii(text) ? std::move(text) : platform::Utf8ToAnsi(text);
   const std::string temp = file_name_ + ".saving";
   platform::File file;
   if (!file.Open(temp, platform::File::kWrite, platform::File::kShareRead,

@@ -67,6 +67,11 @@ class TMemIniFile {
                   double value,
                   const TFormatSettings& fs);
 
+  // Adds lines ("key=value") at the end of a section, made when missing,
+  // trimmed and filtered as a file's lines are when read. For writers of
+  // whole sections: no search for an existing key, as WriteString makes.
+  void AppendLines(std::string_view section, const std::vector<std::string>& lines);
+
   std::vector<std::string> ReadSections() const;
   // Key names of a section, in order.
   std::vector<std::string> ReadSection(std::string_view section) const;
@@ -94,6 +99,8 @@ class TMemIniFile {
     size_t key_size = 0;  // of the key before "="; 0 for a line without one
     std::string_view key() const { return std::string_view(text).substr(0, key_size); }
     bool HasKey(std::string_view wanted) const;
+    // The line as read from a file; false for a line a file's reader skips.
+    static bool Make(std::string_view raw, Line* line);
   };
   struct Section {
     std::string name;

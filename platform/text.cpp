@@ -162,7 +162,6 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-namespace {
 bool IsAscii(std::string_view text) {
   for (const char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80)
@@ -170,7 +169,6 @@ bool IsAscii(std::string_view text) {
   }
   return true;
 }
-}  // namespace
 
 bool EqualsFolded(std::string_view a, std::string_view b) {
   const bool a_ascii = IsAscii(a), b_ascii = IsAscii(b);
@@ -183,7 +181,8 @@ bool EqualsFolded(std::string_view a, std::string_view b) {
 }
 
 std::string FoldCase(std::string_view text) {
-  if (IsAscii(text)) return ToUpperAscii(text);
+  if (IsAscii(text))
+    return ToUpperAscii(text);
   std::string out;
   out.reserve(text.size());
   size_t i = 0;

@@ -15,6 +15,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 std::vector<uint8_t> Utf8ToUtf16leBytes(std::string_view utf8, bool with_nul);
 std::string Utf16leBytesToUtf8(const uint8_t* data, size_t size);  // stops at a NUL
 
+// No byte above 0x7F: the same text in UTF-8 and in every ANSI code page.
+bool IsAscii(std::string_view text);
+
 // Letter case of ASCII letters; other characters stay as they are.
 char AsciiUpper(char c);
 char AsciiLower(char c);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/linux/virtual_pc.h"
+#include "platform/text.h"
 
 namespace tav::platform {
 
@@ -71,16 +72,6 @@ std::string Convert(std::string_view input,
   return out;
 }
 
-// Every ANSI code page keeps ASCII as it is, and most work files are plain
-// ASCII: they need no conversion.
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 LocaleFormats GetUserLocaleFormats() {
@@ -105,6 +96,8 @@ uint32_t GetAnsiCodePage() {
   return Facts().ansi_code_page;
 }
 
+// Every ANSI code page keeps ASCII as it is, and most work files are plain
+// ASCII: they need no conversion.
 std::string Utf8ToAnsi(std::string_view utf8) {
   if (IsAscii(utf8))
     return std::string(utf8);

@@ -67,6 +67,24 @@ TEST(IniFileTest, WritesKeepOrderAndCase) {
   EXPECT_FALSE(ini.ValueExists("Settings", "Program"));
 }
 
+TEST(IniFileTest, AppendedLinesReadAsTheSameLinesOfAFile) {
+  const std::vector<std::string> lines = {" Status = Success ", "", "; note", "Count=2",
+                                          "no equals sign", "Key\u00c4=\u00e4"};
+  TMemIniFile appended;
+  appended.WriteString("12", "EnumKey", "PCI\\X");
+  appended.AppendLines("12", lines);
+  appended.AppendLines("12-drv-0", {"Winner=1"});
+  TMemIniFile read;
+  read.SetText(appended.GetText());
+  EXPECT_EQ(appended.GetText(), read.GetText());
+  EXPECT_EQ(appended.ReadSectionValues("12"),
+            (std::vector<std::string>{"EnumKey=PCI\\X", "Status=Success", "Count=2",
+                                      "no equals sign", "Key\u00c4=\u00e4"}));
+  EXPECT_EQ(appended.ReadString("12", "status", ""), "Success");
+  EXPECT_EQ(appended.ReadString("12", "key\u00e4", ""), "\u00e4") << "Latin-1 keys fold too";
+  EXPECT_EQ(appended.ReadInteger("12-DRV-0", "winner", 0), 1);
+}
+
 TEST(IniFileTest, SavesInOnePieceInTheAnsiCodePage) {
   testing::TempMachine pc;
   const std::string path = "C:\\Users\\Alex\\AppData\\Roaming\\test.ini";
