@@ -36,9 +36,13 @@ std::string Or(const std::string& path, std::string_view fallback) {
   return path.empty() ? GetFolders().core_work + std::string(fallback) : path;
 }
 
-const char* Bool01(bool value) { return value ? "1" : "0"; }
+const char* Bool01(bool value) {
+  return value ? "1" : "0";
+}
 
-std::string DateOrUnknown(DateTime value) { return value == 0 ? "Unknown" : DateToText(value, false); }
+std::string DateOrUnknown(DateTime value) {
+  return value == 0 ? "Unknown" : DateToText(value, false);
+}
 
 std::string VersionOrUnknown(const std::string& version) {
   return version.empty() || version == "0.0.0.0" ? "Unknown" : version;
@@ -47,14 +51,15 @@ std::string VersionOrUnknown(const std::string& version) {
 // The package key: the file name after its first "_" (at most 250 characters).
 std::string PackageKey(const std::string& file_name) {
   const size_t underscore = file_name.find('_');
-  if (underscore == std::string::npos) return file_name;
+  if (underscore == std::string::npos)
+    return file_name;
   return file_name.substr(underscore + 1, 250);
 }
 
 struct Scan {
   TMemIniFile devices;
   TMemIniFile result;
-  std::vector<std::string> plus;
+  TMemIniFile plus;
   SqliteDatabase db;
   platform::DeviceInfoSet set;
   std::string base_date;
@@ -80,14 +85,17 @@ void WriteScanSettings(Scan& scan) {
   r.WriteInteger("Errors", "Dump", 0);
 }
 
-void WritePlusBlock(Scan& scan, const std::string& n, const DeviceFacts& facts,
-                    const TDriverList& candidates, std::string_view status, int winner) {
-  std::vector<std::string>& out = scan.plus;
-  out.push_back("[" + n + "]");
-  for (const std::string& line : scan.devices.ReadSectionValues(n)) out.push_back(line);
+void WritePlusBlock(Scan& scan,
+                    const std::string& n,
+                    const DeviceFacts& facts,
+                    const TDriverList& candidates,
+                    std::string_view status,
+                    int winner) {
+  std::vector<std::string> out = scan.devices.ReadSectionValues(n);
   out.push_back(std::string("DeviceVersion=") + (facts.inbox ? "!" : "") + facts.installed_version);
-  out.push_back("DeviceDate=" + (facts.installed_date == 0 ? std::string("Unknown")
-                                                           : DateToStr(facts.installed_date, scan.user)));
+  out.push_back("DeviceDate=" + (facts.installed_date == 0
+                                     ? std::string("Unknown")
+                                     : DateToStr(facts.installed_date, scan.user)));
   out.push_back("Status=" + std::string(status));
   out.push_back("Count=" + std::to_string(candidates.size()));
   if (status == "Success") {
@@ -95,11 +103,12 @@ void WritePlusBlock(Scan& scan, const std::string& n, const DeviceFacts& facts,
     out.push_back("WinnerHash=" + w.Filehash + "_" + w.HID + "_" + w.Vendor);
     out.push_back("Winner=" + std::to_string(winner));
   }
-  out.push_back("");
+  scan.plus.AppendLines(n, out);
   for (size_t i = 0; i < candidates.size(); ++i) {
     const TDriverItem& c = candidates[i];
-    out.push_back("[" + n + "-drv-" + std::to_string(i) + "]");
-    out.push_back(std::string("Winner=") + Bool01(static_cast<int>(i) == winner && status == "Success"));
+    out.clear();
+    out.push_back(std::string("Winner=") +
+                  Bool01(static_cast<int>(i) == winner && status == "Success"));
     out.push_back(std::string("IsDecline=") + Bool01(c.IsDecline));
     out.push_back("DeclineReason=" + c.DeclineReason);
     out.push_back("HID=" + c.HID);
@@ -125,18 +134,22 @@ void WritePlusBlock(Scan& scan, const std::string& n, const DeviceFacts& facts,
     out.push_back(std::string("FoundByVersion=") + Bool01(c.FoundByVersion));
     out.push_back(std::string("FoundByDate=") + Bool01(c.FoundByDate));
     out.push_back("Date=" + DateToStr(c.Date, scan.user));
-    out.push_back("");
+    scan.plus.AppendLines(n + "-drv-" + std::to_string(i), out);
   }
 }
 
-void AddScanSection(Scan& scan, const std::string& n, const DeviceFacts& facts, const TDriverItem& w,
+void AddScanSection(Scan& scan,
+                    const std::string& n,
+                    const DeviceFacts& facts,
+                    const TDriverItem& w,
                     bool pending) {
   TMemIniFile& r = scan.result;
   const TMemIniFile& d = scan.devices;
   const std::string s = std::to_string(++scan.sections);
-  const std::string name = !facts.device_description.empty() ? facts.device_description
-                                                             : facts.bus_description;
-  if (!name.empty()) r.WriteString(s, "DeviceName", name);
+  const std::string name =
+      !facts.device_description.empty() ? facts.device_description : facts.bus_description;
+  if (!name.empty())
+    r.WriteString(s, "DeviceName", name);
   r.WriteString(s, "FName", w.Link);
   r.WriteString(s, "PackageName", PackageKey(w.Link));
   r.WriteString(s, "AltFName", w.Link);
@@ -148,7 +161,8 @@ void AddScanSection(Scan& scan, const std::string& n, const DeviceFacts& facts, 
   r.WriteString(s, "Version2", VersionOrUnknown(w.Version));
   r.WriteString(s, "Installer", w.Installer);
   r.WriteString(s, "Description", w.FileDescription);
-  for (const char* key : {"Class", "ClassName", "ClassGUID", "InfPath", "InfSection", "IsConnected"}) {
+  for (const char* key :
+       {"Class", "ClassName", "ClassGUID", "InfPath", "InfSection", "IsConnected"}) {
     r.WriteString(s, key, d.ReadString(n, key, ""));
   }
   r.WriteString(s, "HardId", w.HID);
@@ -167,19 +181,24 @@ void AddScanSection(Scan& scan, const std::string& n, const DeviceFacts& facts, 
 // "Downloaded" (when its file is still there) or "New".
 void ReopenPackageStatus(const std::string& package) {
   const std::string path = GetFolders().core_work + package + ".status";
-  if (!platform::FileExists(path)) return;
+  if (!platform::FileExists(path))
+    return;
   TMemIniFile status(path);
   const std::string state = status.ReadString("Settings", "Status", "");
-  if (state != "Installed" && state != "Pending") return;
+  if (state != "Installed" && state != "Pending")
+    return;
   const bool downloaded = platform::FileExists(GetFolders().core_drivers + package);
   status.WriteString("Settings", "Status", downloaded ? "Downloaded" : "New");
-  if (!status.UpdateFile()) XLog::Error(kRoutine, "Status UpdateFile fail", 0, path);
+  if (!status.UpdateFile())
+    XLog::Error(kRoutine, "Status UpdateFile fail", 0, path);
 }
 
 void FetchDriverParameters(Scan& scan, const std::string& n, const std::string& enum_key) {
   TMemIniFile& d = scan.devices;
-  if (!d.ReadString(n, "DrvProvider", "").empty() || !d.ReadString(n, "DrvManufacturer", "").empty() ||
-      !d.ReadString(n, "DrvDriverVersion", "").empty() || ParseRawDate(d.ReadString(n, "DrvDriverDate", "")) != 0) {
+  if (!d.ReadString(n, "DrvProvider", "").empty() ||
+      !d.ReadString(n, "DrvManufacturer", "").empty() ||
+      !d.ReadString(n, "DrvDriverVersion", "").empty() ||
+      ParseRawDate(d.ReadString(n, "DrvDriverDate", "")) != 0) {
     return;
   }
   DriverParameters p;
@@ -188,7 +207,8 @@ void FetchDriverParameters(Scan& scan, const std::string& n, const std::string& 
   d.WriteString(n, "DrvManufacturer", p.manufacturer);
   d.WriteString(n, "DrvDriverVersion", p.version);
   d.WriteString(n, "DrvDriverDate", FloatToStr(p.date, scan.user));
-  if (UsableDriverVersion(p.version)) d.WriteString(n, "DriverVersion", p.version);
+  if (UsableDriverVersion(p.version))
+    d.WriteString(n, "DriverVersion", p.version);
 }
 
 // The lookup, decisions and result lines of one device.
@@ -199,8 +219,10 @@ void ScanDevice(Scan& scan, const std::string& n, const std::string& enum_key) {
   }
   const std::string regular = Trim(scan.devices.ReadString(n, "HardwareIDregular", ""));
   const std::string compatible = Trim(scan.devices.ReadString(n, "HardwareIDcompat", ""));
-  TDriverList candidates = FindDeviceCandidates(scan.db, regular, compatible, scan.os_text, scan.cut);
-  if (!candidates.empty()) FetchDriverParameters(scan, n, enum_key);
+  TDriverList candidates =
+      FindDeviceCandidates(scan.db, regular, compatible, scan.os_text, scan.cut);
+  if (!candidates.empty())
+    FetchDriverParameters(scan, n, enum_key);
   const DeviceFacts facts = ReadDeviceFacts(scan.devices, n);
   if (candidates.empty()) {
     if (facts.class_name == "Unknown" || scan.devices.ReadString(n, "Class", "") == "Unknown" ||
@@ -211,16 +233,19 @@ void ScanDevice(Scan& scan, const std::string& n, const std::string& enum_key) {
                                     ? scan.devices.ReadString(n, "RegDriverVersion", "")
                                     : scan.devices.ReadString(n, "DevDriverVersion", "");
     DateTime date = ParseRawDate(scan.devices.ReadString(n, "DevDriverDate", ""));
-    if (date == 0) date = ParseRawDate(scan.devices.ReadString(n, "RegDriverDate", ""));
+    if (date == 0)
+      date = ParseRawDate(scan.devices.ReadString(n, "RegDriverDate", ""));
     std::string provider = facts.dev_provider.empty() ? facts.reg_provider : facts.dev_provider;
-    if (provider != "TAP" && provider != "ORACLE" && provider != "ELDOS" && provider != "MICROSOFT") {
-      AddSnapshotItem(nullptr, version, scan.devices.ReadString(n, "Vendor", ""), regular, facts.class_name,
-                      facts.device_description, "unknown", date);
+    if (provider != "TAP" && provider != "ORACLE" && provider != "ELDOS" &&
+        provider != "MICROSOFT") {
+      AddSnapshotItem(nullptr, version, scan.devices.ReadString(n, "Vendor", ""), regular,
+                      facts.class_name, facts.device_description, "unknown", date);
     }
     return;
   }
   const int accepted = AcceptVendors(scan.db, &candidates, facts);
-  AddSnapshotItems(candidates, facts.installed_version, facts.installed_provider, facts.installed_date);
+  AddSnapshotItems(candidates, facts.installed_version, facts.installed_provider,
+                   facts.installed_date);
   RankCandidates(&candidates, facts);
   if (accepted == 0) {
     WritePlusBlock(scan, n, facts, candidates, "Vendor", -1);
@@ -246,30 +271,26 @@ void ScanDevice(Scan& scan, const std::string& n, const std::string& enum_key) {
   }
 }
 
-bool SaveLines(const std::vector<std::string>& lines, const std::string& path) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  const std::string bytes = platform::Utf8ToAnsi(text);
-  platform::File f;
-  return f.Open(path, platform::File::kWrite, platform::File::kShareRead, platform::File::kCreateAlways) &&
-         f.Write(bytes.data(), bytes.size());
-}
-
 template <typename Save>
 void SaveTwice(Save save, const char* first, const char* second, const std::string& path) {
-  if (save()) return;
+  if (save())
+    return;
   XLog::Error(kRoutine, first, 0, path);
   platform::Sleep(1000);
-  if (!save()) XLog::Error(kRoutine, second, 0, path);
+  if (!save())
+    XLog::Error(kRoutine, second, 0, path);
 }
 
 void DeleteOld(const std::string& path, const char* message) {
-  if (platform::FileExists(path) && !XFile::DeleteFile(path)) XLog::Error(kRoutine, message, 0, path);
+  if (platform::FileExists(path) && !XFile::DeleteFile(path))
+    XLog::Error(kRoutine, message, 0, path);
 }
 
 }  // namespace
 
-void GenerateDriverResult(int min_seconds, const ScanPaths& paths, std::string_view os_text,
+void GenerateDriverResult(int min_seconds,
+                          const ScanPaths& paths,
+                          std::string_view os_text,
                           const ScanCallback& report) {
   const uint32_t start = platform::GetTickCount();
   const std::string database = paths.database.empty() ? DefaultDatabasePath() : paths.database;
@@ -296,6 +317,7 @@ void GenerateDriverResult(int min_seconds, const ScanPaths& paths, std::string_v
   DeleteOld(plus_path, "Cannot delete and rename DevicesPlus.ini file");
   DeleteOld(scan_path, "Cannot delete and rename Scan.ini file");
   scan.result.SetFileName(scan_path);
+  scan.plus.SetFileName(plus_path);
   scan.base_date = Trim(ReadDatabaseSetting(scan.db, "date"));
   WriteScanSettings(scan);
   BeginSnapshot(scan.base_date);
@@ -304,7 +326,8 @@ void GenerateDriverResult(int min_seconds, const ScanPaths& paths, std::string_v
   if (!scan.set.CreateForAllDevices(&set_error)) {
     throw std::runtime_error("SetupDiGetClassDevs: " + SysErrorMessage(set_error));
   }
-  const uint64_t deadline = min_seconds >= 1 ? platform::GetTickCount64() + min_seconds * 1000ull : 0;
+  const uint64_t deadline =
+      min_seconds >= 1 ? platform::GetTickCount64() + min_seconds * 1000ull : 0;
   const int64_t unique = scan.devices.ReadInteger("Settings", "UniqueDevices", 0);
   bool cancelled = false, stopped = false;
   int processed = 0;
@@ -314,7 +337,8 @@ void GenerateDriverResult(int min_seconds, const ScanPaths& paths, std::string_v
       break;
     }
     int64_t number = 0;
-    if (!TryStrToInt(n, &number)) continue;
+    if (!TryStrToInt(n, &number))
+      continue;
     ++processed;
     const std::string description = scan.devices.ReadString(n, "DeviceDescRaw", "");
     const std::string enum_key = Trim(scan.devices.ReadString(n, "EnumKey", ""));
@@ -329,7 +353,8 @@ void GenerateDriverResult(int min_seconds, const ScanPaths& paths, std::string_v
       const int64_t left_devices = unique - number;
       if (now < deadline && left_devices > 0) {
         const uint64_t pause = (deadline - now) / static_cast<uint64_t>(left_devices);
-        if (pause > 10) platform::Sleep(static_cast<uint32_t>(pause));
+        if (pause > 10)
+          platform::Sleep(static_cast<uint32_t>(pause));
       }
     }
     ScanDevice(scan, n, enum_key);
@@ -338,18 +363,20 @@ void GenerateDriverResult(int min_seconds, const ScanPaths& paths, std::string_v
   SaveTwice([&] { return scan.devices.UpdateFile(); }, "DeviceList.UpdateFile fail",
             "DeviceList.UpdateFile fail 2", devices_path);
   scan.set.Destroy();
-  if (!scan.plus.empty()) {
-    SaveTwice([&] { return SaveLines(scan.plus, plus_path); }, "SnapshotIni.UpdateFile fail",
+  if (!scan.plus.ReadSections().empty()) {
+    SaveTwice([&] { return scan.plus.UpdateFile(); }, "SnapshotIni.UpdateFile fail",
               "SnapshotIni.UpdateFile fail 2", plus_path);
   }
   scan.result.WriteInteger("Settings", "TimeToGenerate", platform::GetTickCount() - start);
   SaveTwice([&] { return scan.result.UpdateFile(); }, "ScanList.UpdateFile fail",
             "ScanList.UpdateFile fail 2", scan_path);
   EndSnapshot();
-  CreateInstallSnapshots();
+  CreateInstallSnapshots(scan.result, scan.plus);
   bool no_cancel = false;
-  report(cancelled ? kScanCancelled : kScanEnded, "", &no_cancel, static_cast<int>(unique), scan.found, 0);
-  if (!cancelled && !stopped) CreateDebugBackup("scan");
+  report(cancelled ? kScanCancelled : kScanEnded, "", &no_cancel, static_cast<int>(unique),
+         scan.found, 0);
+  if (!cancelled && !stopped)
+    CreateDebugBackup("scan");
 }
 
 }  // namespace tav

@@ -18,7 +18,9 @@ namespace tav {
 
 namespace {
 
-std::string Work(std::string_view name) { return GetFolders().core_work + std::string(name); }
+std::string Work(std::string_view name) {
+  return GetFolders().core_work + std::string(name);
+}
 
 bool IsNumber(const std::string& s) {
   int64_t n = 0;
@@ -30,20 +32,24 @@ struct PreFile {
   std::vector<std::string> lines;
   bool Load(const std::string& path) {
     platform::File f;
-    if (!f.Open(path, platform::File::kRead, platform::File::kShareRead, platform::File::kOpenExisting)) {
+    if (!f.Open(path, platform::File::kRead, platform::File::kShareRead,
+                platform::File::kOpenExisting)) {
       return false;
     }
     std::string bytes;
     char buffer[65536];
     size_t got = 0;
-    while (f.Read(buffer, sizeof buffer, &got) && got > 0) bytes.append(buffer, got);
+    while (f.Read(buffer, sizeof buffer, &got) && got > 0)
+      bytes.append(buffer, got);
     const std::string text = platform::AnsiToUtf8(bytes);
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
+      if (end == std::string::npos)
+        end = text.size();
       std::string line = text.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line.back() == '\r')
+        line.pop_back();
       lines.push_back(std::move(line));
       start = end + 1;
     }
@@ -51,10 +57,12 @@ struct PreFile {
   }
   bool Save(const std::string& path) const {
     std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
+    for (const std::string& line : lines)
+      text += line + "\r\n";
     const std::string bytes = platform::Utf8ToAnsi(text);
     platform::File f;
-    return f.Open(path, platform::File::kWrite, platform::File::kShareRead, platform::File::kCreateAlways) &&
+    return f.Open(path, platform::File::kWrite, platform::File::kShareRead,
+                  platform::File::kCreateAlways) &&
            f.Write(bytes.data(), bytes.size());
   }
   void AddSection(const std::string& name, const std::vector<std::string>& values) {
@@ -65,10 +73,13 @@ struct PreFile {
 };
 
 bool SavePreWithRetry(const PreFile& pre, const std::string& path) {
-  if (pre.Save(path)) return true;
+  if (pre.Save(path))
+    return true;
   platform::Sleep(1000);
-  if (!XFile::DeleteFile(path)) XLog::Error("CreateInstallSnapshots", "Cannot delete 3", 0, path);
-  if (pre.Save(path)) return true;
+  if (!XFile::DeleteFile(path))
+    XLog::Error("CreateInstallSnapshots", "Cannot delete 3", 0, path);
+  if (pre.Save(path))
+    return true;
   XLog::Error("CreateInstallSnapshots", "Res.SaveToFile failed", 0, path);
   return false;
 }
@@ -94,21 +105,31 @@ std::set<std::string> KeepList() {
 
 }  // namespace
 
-bool SaveWithRetry(const TMemIniFile& ini, std::string_view routine, std::string_view first_failure,
-                   std::string_view delete_failure, std::string_view second_failure) {
-  if (ini.UpdateFile()) return true;
+bool SaveWithRetry(const TMemIniFile& ini,
+                   std::string_view routine,
+                   std::string_view first_failure,
+                   std::string_view delete_failure,
+                   std::string_view second_failure) {
+  if (ini.UpdateFile())
+    return true;
   XLog::Error(routine, first_failure, 0, ini.FileName());
   platform::Sleep(1000);
-  if (!XFile::DeleteFile(ini.FileName())) XLog::Error(routine, delete_failure, 0, ini.FileName());
-  if (ini.UpdateFile()) return true;
+  if (!XFile::DeleteFile(ini.FileName()))
+    XLog::Error(routine, delete_failure, 0, ini.FileName());
+  if (ini.UpdateFile())
+    return true;
   XLog::Error(routine, second_failure, 0, ini.FileName());
   return false;
 }
 
 void CreateInstallSnapshots() {
-  const std::set<std::string> keep = KeepList();
   const TMemIniFile scan(Work("Scan.ini"));
   const TMemIniFile plus(Work("DevicesPlus.ini"));
+  CreateInstallSnapshots(scan, plus);
+}
+
+void CreateInstallSnapshots(const TMemIniFile& scan, const TMemIniFile& plus) {
+  const std::set<std::string> keep = KeepList();
   const std::vector<std::string> sections = scan.ReadSections();
   if (sections.empty()) {
     XLog::Error("CreateInstallSnapshots", "no sections");
@@ -116,7 +137,8 @@ void CreateInstallSnapshots() {
   }
   auto package_of = [&](const std::string& s) { return scan.ReadString(s, "PackageName", ""); };
   for (const std::string& s : sections) {
-    if (!IsNumber(s) || keep.count(ToLowerAscii(package_of(s)))) continue;
+    if (!IsNumber(s) || keep.count(ToLowerAscii(package_of(s))))
+      continue;
     const std::string pre = Work(package_of(s) + ".pre");
     if (!package_of(s).empty() && platform::FileExists(pre) && !XFile::DeleteFile(pre)) {
       XLog::Error("CreateInstallSnapshots", "DeleteFile fail", 0, pre);
@@ -124,9 +146,11 @@ void CreateInstallSnapshots() {
   }
   const TFormatSettings user = UserFormatSettings();
   for (const std::string& s : sections) {
-    if (!IsNumber(s)) continue;
+    if (!IsNumber(s))
+      continue;
     const std::string package = package_of(s);
-    if (keep.count(ToLowerAscii(package))) continue;
+    if (keep.count(ToLowerAscii(package)))
+      continue;
     const std::string n = scan.ReadString(s, "DeviceIniSection", "");
     if (package.empty() || n.empty()) {
       XLog::Error("CreateInstallSnapshots", "PackageName or DeviceIndex empty", 0, s);
@@ -145,18 +169,22 @@ void CreateInstallSnapshots() {
                                   "Generated=" + FloatToStr(Now(), user)});
     }
     TMemIniFile status(Work(package + ".status"));
-    if (!status.ValueExists("Settings", "Status")) status.WriteString("Settings", "Status", "None");
+    if (!status.ValueExists("Settings", "Status"))
+      status.WriteString("Settings", "Status", "None");
     status.WriteInteger("Settings", "Present", 1);
-    SaveWithRetry(status, "CreateInstallSnapshots", "IniStatus.UpdateFile failed", "Cannot delete 1",
-                  "IniStatus.UpdateFile failed");
+    SaveWithRetry(status, "CreateInstallSnapshots", "IniStatus.UpdateFile failed",
+                  "Cannot delete 1", "IniStatus.UpdateFile failed");
     const std::vector<std::string> scan_lines = scan.ReadSectionValues(s);
-    if (scan_lines.empty()) XLog::Error("CreateInstallSnapshots", "Ini Values empty", 0, s);
+    if (scan_lines.empty())
+      XLog::Error("CreateInstallSnapshots", "Ini Values empty", 0, s);
     pre.AddSection(n + "-scan", scan_lines);
     const std::vector<std::string> device_lines = plus.ReadSectionValues(n);
-    if (device_lines.empty()) XLog::Error("CreateInstallSnapshots", "IniPlus Values empty", 0, n);
+    if (device_lines.empty())
+      XLog::Error("CreateInstallSnapshots", "IniPlus Values empty", 0, n);
     pre.AddSection(n, device_lines);
     const int64_t count = plus.ReadInteger(n, "Count", 0);
-    if (count == 0) XLog::Error("CreateInstallSnapshots: CandidateAmount empty for " + n, "");
+    if (count == 0)
+      XLog::Error("CreateInstallSnapshots: CandidateAmount empty for " + n, "");
     for (int64_t i = 0; i < count; ++i) {
       const std::string candidate = n + "-drv-" + std::to_string(i);
       const std::vector<std::string> lines = plus.ReadSectionValues(candidate);

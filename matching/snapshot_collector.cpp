@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "core/folders.h"
 #include "core/ini_file.h"
@@ -22,12 +23,17 @@ std::unique_ptr<TMemIniFile> g_snapshot;
 int g_sections = 0;
 SnapshotUploader g_uploader;
 
-std::string WorkPath(std::string_view name) { return GetFolders().core_work + std::string(name); }
+std::string WorkPath(std::string_view name) {
+  return GetFolders().core_work + std::string(name);
+}
 
-std::string OsId() { return std::to_string(GetOsCode()) + (IsWow64() ? "_64" : "_32"); }
+std::string OsId() {
+  return std::to_string(GetOsCode()) + (IsWow64() ? "_64" : "_32");
+}
 
 bool Higher(std::string_view installed, std::string_view candidate) {
-  if (installed.empty() && candidate.empty()) return false;
+  if (installed.empty() && candidate.empty())
+    return false;
   return CompareVersionParts(installed, candidate) > 0;
 }
 
@@ -49,7 +55,8 @@ bool SnapshotWanted() {
 }
 
 void BeginSnapshot(std::string_view database_date) {
-  if (!SnapshotWanted()) return;
+  if (!SnapshotWanted())
+    return;
   std::lock_guard<std::mutex> lock(g_mutex);
   g_snapshot = std::make_unique<TMemIniFile>();
   g_snapshot->SetFileName(WorkPath("Snapshot.ini"));
@@ -59,9 +66,12 @@ void BeginSnapshot(std::string_view database_date) {
   g_snapshot->WriteString("Settings", "Generated", DateToText(Now(), false));
 }
 
-void AddSnapshotItems(const TDriverList& candidates, std::string_view version,
-                      std::string_view provider, DateTime date) {
-  if (!SnapshotWanted()) return;
+void AddSnapshotItems(const TDriverList& candidates,
+                      std::string_view version,
+                      std::string_view provider,
+                      DateTime date) {
+  if (!SnapshotWanted())
+    return;
   for (const TDriverItem& c : candidates) {
     const bool same_version = c.Version == version;
     const bool same_vendor = c.Vendor == provider;
@@ -72,49 +82,57 @@ void AddSnapshotItems(const TDriverList& candidates, std::string_view version,
     } else if (same_version && !same_vendor && dates_close) {
       bool other_has_installed = false;
       for (const TDriverItem& o : candidates) {
-        if (&o != &c && o.Version == version && o.Vendor == provider) other_has_installed = true;
+        if (&o != &c && o.Version == version && o.Vendor == provider)
+          other_has_installed = true;
       }
-      if (!other_has_installed) type = "vendor";
+      if (!other_has_installed)
+        type = "vendor";
     }
-    if (!type && !same_version && same_vendor && c.Date == date) type = "version_2";
-    if (type) AddSnapshotItem(&c, version, provider, c.HID, c.class_name, c.device_description, type, date);
+    if (!type && !same_version && same_vendor && c.Date == date)
+      type = "version_2";
+    if (type)
+      AddSnapshotItem(&c, version, provider, c.HID, c.class_name, c.device_description, type, date);
     if (provider != "MICROSOFT" && Higher(version, c.Version)) {
-      AddSnapshotItem(&c, version, provider, c.HID, c.class_name, c.device_description, "version", date);
+      AddSnapshotItem(&c, version, provider, c.HID, c.class_name, c.device_description, "version",
+                      date);
     }
   }
 }
 
-void AddSnapshotItem(const TDriverItem* c, std::string_view version, std::string_view provider,
-                     std::string_view hardware_id, std::string_view group, std::string_view title,
-                     std::string_view request_type, DateTime date) {
-  if (!SnapshotWanted()) return;
+void AddSnapshotItem(const TDriverItem* c,
+                     std::string_view version,
+                     std::string_view provider,
+                     std::string_view hardware_id,
+                     std::string_view group,
+                     std::string_view title,
+                     std::string_view request_type,
+                     DateTime date) {
+  if (!SnapshotWanted())
+    return;
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_snapshot) return;
-  const std::string s = std::to_string(++g_sections);
-  TMemIniFile& ini = *g_snapshot;
-  ini.WriteString(s, "request_type", request_type);
-  ini.WriteString(s, "version_user", version);
-  ini.WriteString(s, "vendor_user", provider);
-  ini.WriteString(s, "date_user", DateToText(date, true));
-  ini.WriteString(s, "os_id", OsId());
+  if (!g_snapshot)
+    return;
+  std::vector<std::string> lines = {"request_type=" + std::string(request_type),
+                                    "version_user=" + std::string(version),
+                                    "vendor_user=" + std::string(provider),
+                                    "date_user=" + DateToText(date, true), "os_id=" + OsId()};
   if (c) {
-    ini.WriteString(s, "version_base", c->Version);
-    ini.WriteString(s, "vendor_base", c->Vendor);
-    ini.WriteString(s, "date_base", DateToText(c->Date, true));
-    ini.WriteString(s, "hardid", c->HID);
-    ini.WriteString(s, "title", title);
-    ini.WriteString(s, "group", group);
-    ini.WriteString(s, "filename", c->Link);
+    lines.insert(lines.end(), {"version_base=" + c->Version, "vendor_base=" + c->Vendor,
+                               "date_base=" + DateToText(c->Date, true), "hardid=" + c->HID,
+                               "title=" + std::string(title), "group=" + std::string(group),
+                               "filename=" + c->Link});
   } else {
-    ini.WriteString(s, "title", title);
-    ini.WriteString(s, "group", group);
-    ini.WriteString(s, "hardid", hardware_id);
+    lines.insert(lines.end(), {"title=" + std::string(title), "group=" + std::string(group),
+                               "hardid=" + std::string(hardware_id)});
   }
-  ini.WriteString(s, "created", "program");
+  lines.push_back("created=program");
+  // Every item is a section of its own, so its lines are appended as a whole.
+  g_snapshot->AppendLines(std::to_string(++g_sections), lines);
 }
 
 void EndSnapshot() {
-  if (!SnapshotWanted()) return;
+  if (!SnapshotWanted())
+    return;
   std::unique_ptr<TMemIniFile> snapshot;
   SnapshotUploader uploader;
   {
