@@ -66,4 +66,10 @@ std::string RunCommand(const std::string& command) {
   return pclose(pipe) == 0 ? output : std::string();
 }
 
+std::string ToolPath(std::string_view name) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return (self.parent_path().parent_path() / "bin" / std::string(name)).string();
+}
+
 }  // namespace tav::bench

@@ -31,4 +31,7 @@ double Seconds();
 // Runs a host command; its standard output, or empty on failure.
 std::string RunCommand(const std::string& command);
 
+// A program of the build's bin folder (beside bench/).
+std::string ToolPath(std::string_view name);
+
 }  // namespace tav::bench
