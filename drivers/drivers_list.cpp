@@ -116,8 +116,10 @@ void TDriversList::Scan(std::string_view record_file, std::string_view key, TLis
 
 TDriverPackageEntry* TDriversList::AddDevice(const TScanValues& values,
                                              const TExtraParams& params) {
+  // A device without a class (no driver at all) has an empty "ClassGUID":
+  // it keeps the null class, as these are the offers that matter most.
   TGuid class_guid;
-  if (!TryParseGuid(values.ClassGUID, &class_guid)) {
+  if (!values.ClassGUID.empty() && !TryParseGuid(values.ClassGUID, &class_guid)) {
     XLog::Error("TDriversList.AddDevice", "Invalid ClassGUID", 0,
                 values.ClassGUID + " " + values.DeviceName);
     return nullptr;

@@ -27,7 +27,7 @@ class TDriversList {
   void Scan(std::string_view record_file, std::string_view key, TListMode mode);
   // The device joins the first package with its key, or a new package made
   // from its values. Null, with a log line, when its "ClassGUID" does not
-  // parse: the device is left out.
+  // parse: the device is left out. An empty one is the null class.
   TDriverPackageEntry* AddDevice(const TScanValues& values, const TExtraParams& params);
 
   // Descending sort weight; packages of equal weight keep their order.
