@@ -86,9 +86,12 @@ void LogSendFailure(const Transfer& t, int32_t error, const std::string& server_
   }
 }
 
-// A status other than 200 is logged and the body read all the same; only a
-// 407 ends the call here, to be retried without the preconfigured proxy.
-enum class StatusOutcome { kReadBody, kRetryDirect };
+// A status other than 200 is logged and the body read all the same, except
+// that a 407 ends the call here, to be retried without the preconfigured
+// proxy, and an error answer (400 and above) to a package request ends it as
+// a failure: its body is an error page, never part of the package, even when
+// its size is the size the server announced.
+enum class StatusOutcome { kReadBody, kRetryDirect, kFailed };
 
 StatusOutcome CheckStatus(const Transfer& t, InternetHandles& handles) {
   uint32_t code = 0;
@@ -112,6 +115,10 @@ StatusOutcome CheckStatus(const Transfer& t, InternetHandles& handles) {
     XLog::Error(kRoutine, proxy_line);
   } else if (code != 200) {
     XLog::Error(kRoutine, "Status code fail: " + t.where + ": " + std::to_string(code));
+  }
+  if (code >= 400 && IsPackagePath(t.path)) {
+    XInternet::CloseInternet(&handles);
+    return StatusOutcome::kFailed;
   }
   return StatusOutcome::kReadBody;
 }
@@ -296,9 +303,11 @@ bool XInternet::LoadInternetData(std::string_view agent,
     return false;
   }
   --state.wininet_timeout;
-  if (CheckStatus(t, handles) == StatusOutcome::kRetryDirect) {
+  const StatusOutcome status = CheckStatus(t, handles);
+  if (status == StatusOutcome::kRetryDirect)
     return LoadInternetData(agent, host, path, stream, https, progress, force);
-  }
+  if (status == StatusOutcome::kFailed)
+    return false;
   ReadExpectedSize(t, *handles.request);
   Resume(t, *handles.request, stream);
   if (!GoOn(progress, stream, t.expected))

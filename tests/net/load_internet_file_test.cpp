@@ -187,5 +187,15 @@ TEST_F(LoadInternetFileTest, AFailedDownloadLeavesNoTarget) {
       << LogText();
 }
 
+// The error page of a failing server has the size it announces; neither
+// stack may take it for the package, nor keep it to resume from.
+TEST_F(LoadInternetFileTest, AnErrorAnswerNeverBecomesThePackage) {
+  Faults({{{"path", kPackagePath}, {"status", 500}}});
+  EXPECT_FALSE(Load());
+  EXPECT_FALSE(PcFileExists(target_));
+  EXPECT_TRUE(!PcFileExists(Partial()) || ReadPcFile(Partial()).empty()) << ReadPcFile(Partial());
+  EXPECT_TRUE(HasLog("Status code fail: " + Where() + ": 500")) << LogText();
+}
+
 }  // namespace
 }  // namespace tav::testing
