@@ -1,5 +1,6 @@
 #include "core/ini_file.h"
 
+#include "core/file_bytes.h"
 #include "core/text_utils.h"
 #include "platform/file_system.h"
 #include "platform/locale_info.h"
@@ -8,24 +9,6 @@
 namespace tav {
 
 namespace {
-
-std::string ReadWholeFile(std::string_view path, bool* ok) {
-  platform::File file;
-  *ok = file.Open(path, platform::File::kRead,
-                  platform::File::kShareRead | platform::File::kShareWrite,
-                  platform::File::kOpenExisting);
-  std::string data;
-  if (!*ok)
-    return data;
-  char buffer[65536];
-  for (;;) {
-    size_t got = 0;
-    if (!file.Read(buffer, sizeof buffer, &got) || got == 0)
-      break;
-    data.append(buffer, got);
-  }
-  return data;
-}
 
 // Text of a work file in its own encoding: a UTF-16LE or UTF-8 byte-order mark
 // says so, anything else is the ANSI code page.
@@ -77,9 +60,8 @@ void TMemIniFile::AppendLines(std::string_view section, const std::vector<std::s
 TMemIniFile::TMemIniFile(std::string file_name) : file_name_(std::move(file_name)) {
   if (file_name_.empty())
     return;
-  bool ok = false;
-  const std::string bytes = ReadWholeFile(file_name_, &ok);
-  if (ok)
+  std::string bytes;
+  if (ReadFileBytes(file_name_, &bytes))
     SetText(DecodeFileText(bytes));
 }
 

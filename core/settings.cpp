@@ -12,13 +12,22 @@ namespace {
 ProductValues g_product;
 RunningSettings g_running;
 
-std::string ReadString(std::string_view name) { return RegReadString(kSettingsRoot, kSettingsKey, name); }
-int ReadInteger(std::string_view name) { return RegReadInteger(kSettingsRoot, kSettingsKey, name); }
-bool ReadBool(std::string_view name) { return RegReadBool(kSettingsRoot, kSettingsKey, name); }
-DateTime ReadDate(std::string_view name) { return RegReadDate(kSettingsRoot, kSettingsKey, name); }
+std::string ReadString(std::string_view name) {
+  return RegReadString(kSettingsRoot, kSettingsKey, name);
+}
+int ReadInteger(std::string_view name) {
+  return RegReadInteger(kSettingsRoot, kSettingsKey, name);
+}
+bool ReadBool(std::string_view name) {
+  return RegReadBool(kSettingsRoot, kSettingsKey, name);
+}
+DateTime ReadDate(std::string_view name) {
+  return RegReadDate(kSettingsRoot, kSettingsKey, name);
+}
 
 std::string ReadStringOr(std::string_view name, std::string_view fallback) {
-  return RegValueExists(kSettingsRoot, kSettingsKey, name) ? ReadString(name) : std::string(fallback);
+  return RegValueExists(kSettingsRoot, kSettingsKey, name) ? ReadString(name)
+                                                           : std::string(fallback);
 }
 
 bool ReadBoolOr(std::string_view name, bool fallback) {
@@ -42,7 +51,8 @@ void WriteFirstRunDefaults() {
   const Folders& f = GetFolders();
   const DateTime now = Now();
   WriteInteger("AppStart", 1);
-  if (!RegValueExists(kSettingsRoot, kSettingsKey, "Language")) WriteInteger("Language", 1);
+  if (!RegValueExists(kSettingsRoot, kSettingsKey, "Language"))
+    WriteInteger("Language", 1);
   WriteString("InstallationDate", DateToStr(now, WorkFileFormatSettings()));
   WriteDate("DatabaseDate", DatabaseDate());
   WriteDate("LastDatabaseCheck", now);
@@ -88,14 +98,19 @@ void LoadProductValues() {
   p.ads_download_url2 = ReadString("AdsDownloadURL2");
   p.ads_buy_now_url2 = ReadString("AdsBuyNowURL2");
   p.use_ads = ReadBool("UseAds");
-  if (p.ads_download_url.empty() && p.ads_download_url2.empty()) p.use_ads = false;
-  p.ads_name = ReadStringOr("AdsName", "Tavrolin");
-  if (p.ads_name.empty()) p.ads_name = "UNKNOWN";
+  if (p.ads_download_url.empty() && p.ads_download_url2.empty())
+    p.use_ads = false;
+  p.ads_name_as_read = ReadStringOr("AdsName", "Tavrolin");
+  p.ads_name = p.ads_name_as_read.empty() ? "UNKNOWN" : p.ads_name_as_read;
 }
 
-const ProductValues& GetProductValues() { return g_product; }
+const ProductValues& GetProductValues() {
+  return g_product;
+}
 
-RunningSettings& GetRunningSettings() { return g_running; }
+RunningSettings& GetRunningSettings() {
+  return g_running;
+}
 
 void RunStartupSettingsStep() {
   RunningSettings& s = g_running;
@@ -110,11 +125,13 @@ void RunStartupSettingsStep() {
 
   Folders& f = GetFolders();
   s.last_update = ReadDate("LastUpdate");
-  if (const std::string backup = ReadString("BackupPath"); !backup.empty()) f.backup = backup;
+  if (const std::string backup = ReadString("BackupPath"); !backup.empty())
+    f.backup = backup;
   if (const std::string download = ReadString("DownloadPath"); !download.empty()) {
     f.download = download;
   }
-  if (const int n = ReadInteger("nDownloads"); n != 0) s.n_downloads = n;
+  if (const int n = ReadInteger("nDownloads"); n != 0)
+    s.n_downloads = n;
   s.use_proxy = ReadBool("UseProxy");
   s.proxy_address = ReadString("ProxyAddress");
   s.proxy_port = ReadString("ProxyPort");

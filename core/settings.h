@@ -23,7 +23,8 @@ struct ProductValues {
   std::string uninstall_url;
   std::string ads_download_url, ads_buy_now_url, ads_download_url2, ads_buy_now_url2;
   bool use_ads = false;
-  std::string ads_name;  // the partner name sent to the service; never empty
+  std::string ads_name;          // the partner name sent to the service; never empty
+  std::string ads_name_as_read;  // the same before an empty one became "UNKNOWN"
 };
 
 void LoadProductValues();

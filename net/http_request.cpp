@@ -91,6 +91,8 @@ HttpRequest::~HttpRequest() {
     curl_multi_cleanup(multi_);
   if (header_list_)
     curl_slist_free_all(header_list_);
+  if (mime_)
+    curl_mime_free(mime_);
 }
 
 void HttpRequest::Detach() {
@@ -134,6 +136,15 @@ bool HttpRequest::SetOptions() {
   }
   if (header_list_)
     curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, header_list_);
+  if (const HttpFormFile* form = options_.form_file) {
+    mime_ = curl_mime_init(easy_);
+    curl_mimepart* part = curl_mime_addpart(mime_);
+    curl_mime_name(part, form->part_name.c_str());
+    curl_mime_filename(part, form->file_name.c_str());
+    curl_mime_type(part, form->content_type.c_str());
+    curl_mime_data(part, form->content.data(), form->content.size());
+    curl_easy_setopt(easy_, CURLOPT_MIMEPOST, mime_);
+  }
   // An empty proxy text makes libcurl ignore the proxy environment variables.
   if (options_.proxy_mode == ProxyMode::kDirect)
     curl_easy_setopt(easy_, CURLOPT_PROXY, "");

@@ -35,6 +35,14 @@ enum class ProxyMode {
   kNamed,
 };
 
+// One file sent as a multipart form (the request becomes a POST).
+struct HttpFormFile {
+  std::string part_name;
+  std::string file_name;
+  std::string content_type;
+  std::string content;
+};
+
 struct HttpRequestOptions {
   std::string url;
   std::string agent;
@@ -48,6 +56,7 @@ struct HttpRequestOptions {
   int32_t connect_timeout_ms = 21000;
   int32_t read_timeout_ms = 30000;
   long buffer_size = 16384;
+  const HttpFormFile* form_file = nullptr;  // kept alive by the caller until the request ends
 };
 
 // Whether libcurl can parse the address.
@@ -96,6 +105,7 @@ class HttpRequest {
   CURL* easy_ = nullptr;
   CURLM* multi_ = nullptr;
   curl_slist* header_list_ = nullptr;
+  curl_mime* mime_ = nullptr;
   bool attached_ = false;
   char error_buffer_[256] = {};
   bool started_ = false;

@@ -10,6 +10,7 @@
 #include "core/main_thread.h"
 #include "core/process_flags.h"
 #include "core/windowed_mode.h"
+#include "net/install_ping.h"
 #include "platform/message_loop.h"
 #include "platform/window_messages.h"
 
@@ -40,6 +41,8 @@ void RunHeadlessMainWindow() {
       XLog::Log("TForm1a.WndProc", "Start message");
     }
   });
+  // The window's start-up ends with the install ping, on this thread.
+  SendInstallStat();
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   std::fprintf(stderr,

@@ -1,17 +1,23 @@
 #include "app/tavrolin_cli/cli_session.h"
 
 #include <csignal>
+#include <utility>
 
+#include "core/core_hooks.h"
 #include "core/core_lifecycle.h"
 #include "core/folders.h"
 #include "core/main_thread.h"
 #include "core/settings.h"
+#include "net/report_hooks.h"
 #include "net/service_hosts.h"
+#include "net/upload_thread.h"
 #include "platform/message_loop.h"
 
 namespace tav::cli {
 
 namespace {
+
+constexpr uint32_t kUploadWaitMs = 5000;
 
 std::atomic<bool> g_interrupted{false};
 
@@ -26,6 +32,9 @@ CliSession::CliSession() {
   MainThread::Init();
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
+  CoreHooks hooks;
+  ConnectReports(&hooks);
+  SetCoreHooks(std::move(hooks));
   LoadProductValues();
   LoadServiceHosts();
   ResolveFixedFolders();
@@ -33,10 +42,18 @@ CliSession::CliSession() {
   RunStartupSettingsStep();
 }
 
-CliSession::~CliSession() { CoreStop(); }
+// A report still on its way gets a moment to arrive before the process ends.
+CliSession::~CliSession() {
+  WaitForUploadThreads(kUploadWaitMs);
+  CoreStop();
+}
 
-bool CliSession::Interrupted() { return g_interrupted; }
+bool CliSession::Interrupted() {
+  return g_interrupted;
+}
 
-std::string CliSession::LogPath() const { return GetFolders().core_work + "program.log"; }
+std::string CliSession::LogPath() const {
+  return GetFolders().core_work + "program.log";
+}
 
 }  // namespace tav::cli

@@ -62,6 +62,16 @@ void HostAddresses(std::vector<uint32_t>* addresses) {
 
 }  // namespace
 
+// A profile may take the PC offline with "network": {"online": false}.
+bool GetInternetConnectedState() {
+  const nlohmann::json& profile = vpc::VirtualPc::Current().profile();
+  const auto network = profile.find("network");
+  if (network == profile.end() || !network->is_object())
+    return true;
+  const auto online = network->find("online");
+  return online == network->end() || !online->is_boolean() || online->get<bool>();
+}
+
 std::vector<std::string> GetIpv4Addresses() {
   std::vector<uint32_t> addresses;
   if (!ProfileAddresses(&addresses))

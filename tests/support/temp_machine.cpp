@@ -28,6 +28,12 @@ TempMachine::TempMachine(const nlohmann::json& overrides) {
   root_ = MakeTempDir("tavrolin-pc-");
   nlohmann::json profile = nlohmann::json::parse(platform::vpc::VirtualPc::DefaultProfile());
   profile.merge_patch(overrides);
+  // Offline unless a test says otherwise: nothing a test did not ask for
+  // (the install ping) may try to leave the machine.
+  if (!profile["network"].is_object())
+    profile["network"] = nlohmann::json::object();
+  if (!profile["network"].contains("online"))
+    profile["network"]["online"] = false;
   std::string error;
   if (!platform::vpc::VirtualPc::Create(root_, profile.dump(), &error)) {
     ADD_FAILURE() << "cannot create the virtual PC: " << error;

@@ -1,6 +1,7 @@
 // A virtual PC in a fresh temporary folder for one test: created from the
 // bundled default profile (or a given one), made the process's current PC,
-// and removed when the test ends.
+// and removed when the test ends. It reports no Internet connection unless
+// the profile sets "network": {"online": true}.
 #pragma once
 
 #include <string>

@@ -64,6 +64,13 @@ void ScanAndCompare(const std::string& profile_path) {
   json profile = json::parse(ReadHost(profile_path));
   for (const json& value : json::parse(ReadHost(catalog + "/registry.json")))
     profile["registry"].push_back(value);
+  // The first scan's snapshot goes to a closed port on this machine.
+  json hosts = json::object();
+  hosts["key"] = "HKCU\\SOFTWARE\\Tavrolin";
+  hosts["values"] = json::array();
+  for (const char* name : {"ServiceHost", "DownloadHost"})
+    hosts["values"].push_back({{"name", name}, {"type", "REG_SZ"}, {"data", "127.0.0.1:9"}});
+  profile["registry"].push_back(hosts);
   testing::TempMachine pc(profile);
   std::string app_data;
   ASSERT_TRUE(platform::GetShellFolder(platform::csidl::kAppData, &app_data));

@@ -1,0 +1,24 @@
+#include "net/form_upload.h"
+
+#include "net/http_request.h"
+
+namespace tav {
+
+bool PostFormFile(std::string_view host,
+                  std::string_view path,
+                  std::string_view part_name,
+                  std::string_view file_name,
+                  std::string content) {
+  const HttpFormFile form{std::string(part_name), std::string(file_name), "text/plain",
+                          std::move(content)};
+  HttpRequestOptions options;
+  options.url = "http://" + std::string(host) + std::string(path);
+  options.agent = kClientDefaultAgent;
+  options.form_file = &form;
+  HttpRequest request(options);
+  if (!request.Receive([](const char*, size_t) { return true; }))
+    return false;
+  return request.failure() == HttpFailure::kNone && request.status() > 0 && request.status() < 400;
+}
+
+}  // namespace tav
