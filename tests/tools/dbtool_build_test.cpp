@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "core/archive.h"
 #include "core/md5.h"
 #include "devices/hardware_ids.h"
 #include "matching/digit_swap.h"
@@ -250,6 +251,27 @@ TEST_F(DbtoolBuildTest, SettingsAndVendorCodes) {
     s->Reset();
   }
   EXPECT_EQ(Count("SELECT COUNT(*) FROM ven_vendors WHERE vendor = ''"), 0);
+}
+
+TEST_F(DbtoolBuildTest, ASevenZipOutputHoldsTheDatabaseAsThePublishedDriversDb) {
+  const std::string out = pc_.Host("C:\\Pack\\Drivers.7z");
+  std::filesystem::create_directories(std::filesystem::path(out).parent_path());
+  const testing::ProgramResult r = RunDbtool({"build", "--catalog", catalog_, "--out", out,
+                                              "--arch", "64", "--os", "7", "--date", "2016-02-29"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  // Only the archive is left: the database it was packed from is gone.
+  std::vector<std::string> left;
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(out).parent_path()))
+    left.push_back(e.path().filename().string());
+  EXPECT_THAT(left, ::testing::ElementsAre("Drivers.7z"));
+
+  // Unpacked the way the program's updater unpacks it.
+  ASSERT_TRUE(UnZipFile("C:\\Pack\\Drivers.7z", "C:\\Unpacked\\", {}));
+  std::string error;
+  ASSERT_TRUE(db_.Open("C:\\Unpacked\\Drivers.db", true, &error)) << error;
+  EXPECT_EQ(ReadDatabaseSetting(db_, "date"), "2016-02-29");
+  EXPECT_EQ(Full("PCI\\VEN_10EC&DEV_8136").size(), 1u);
 }
 
 TEST_F(DbtoolBuildTest, WithoutAnOsEveryOsTheInfTargetsGetsItsRows) {

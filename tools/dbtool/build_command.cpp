@@ -10,6 +10,7 @@
 #include "tools/dbtool/database_writer.h"
 #include "tools/dbtool/driver_package.h"
 #include "tools/dbtool/host_files.h"
+#include "tools/dbtool/package_archive.h"
 #include "tools/dbtool/vendor_ids.h"
 
 namespace tav::dbtool {
@@ -119,6 +120,24 @@ int AddPackage(const fs::path& path, const BuildOptions& o, DatabaseWriter* db) 
   return 0;
 }
 
+// "--out X.7z": the database is built beside the archive and then packed as
+// the one item "Drivers.db", the way the service publishes it.
+bool IsPackedOutput(const std::string& out) {
+  const std::string ext = fs::path(out).extension().string();
+  return ext == ".7z" || ext == ".7Z";
+}
+
+bool PackDatabase(const std::string& db_path, const std::string& out, std::string* error) {
+  std::string bytes;
+  if (!ReadHostFile(db_path, &bytes)) {
+    *error = "cannot read the database " + db_path;
+    return false;
+  }
+  std::error_code ec;
+  fs::remove(out, ec);
+  return WriteArchive(out, ArchiveFormat::kSevenZip, {{"Drivers.db", std::move(bytes)}}, error);
+}
+
 }  // namespace
 
 int RunBuildCommand(const Args& args) {
@@ -133,9 +152,13 @@ int RunBuildCommand(const Args& args) {
     return Fail(1, error);
   if (packages.empty())
     return Fail(1, "the catalog " + o.catalog + " holds no driver package");
+  const bool packed = IsPackedOutput(o.out);
+  const std::string db_path = packed ? o.out + ".Drivers.db" : o.out;
+  if (packed && fs::exists(db_path))
+    return Fail(1, db_path + " is in the way of the archive's database");
   DatabaseWriter db;
-  if (!db.Create(o.out, &error))
-    return Fail(1, o.out + ": " + error);
+  if (!db.Create(db_path, &error))
+    return Fail(1, db_path + ": " + error);
   for (const fs::path& path : packages) {
     if (const int rc = AddPackage(path, o, &db))
       return rc;
@@ -143,7 +166,14 @@ int RunBuildCommand(const Args& args) {
   if (!AddVendorTables(o.hwdata, &db, &error))
     return Fail(1, error);
   if (!AddSettings(o, &db) || !db.Finish(&error)) {
-    return Fail(1, o.out + ": " + (error.empty() ? db.LastError() : error));
+    return Fail(1, db_path + ": " + (error.empty() ? db.LastError() : error));
+  }
+  if (packed) {
+    const bool ok = PackDatabase(db_path, o.out, &error);
+    std::error_code ec;
+    fs::remove(db_path, ec);
+    if (!ok)
+      return Fail(1, o.out + ": " + error);
   }
   std::printf("%s: %zu packages, %lld driver rows, %lld IDs, date %s\n", o.out.c_str(),
               packages.size(), static_cast<long long>(db.rows()),

@@ -12,6 +12,8 @@ constexpr const char* kUsage =
     "  build --catalog DIR --out FILE --arch 32|64 [--os CODE] [--cut] [--date yyyy-mm-dd]\n"
     "        [--hwdata DIR]\n"
     "      Builds a driver database from the driver packages (.zip, .7z) of DIR.\n"
+    "      A FILE ending in .7z gets the database packed as its one item Drivers.db,\n"
+    "      as the service publishes it.\n"
     "      --os limits the rows to one OS code (5, 6, 7, 8, 81, 10); without it\n"
     "      every OS an INF targets gets its rows. --cut marks the database as\n"
     "      holding one OS only (needs --os). --date is the database date (today\n"
