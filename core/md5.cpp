@@ -50,6 +50,10 @@ Md5Digest MD5String(std::string_view text) {
   return DigestBytes(ansi.data(), ansi.size());
 }
 
+Md5Digest MD5Bytes(std::string_view bytes) {
+  return DigestBytes(bytes.data(), bytes.size());
+}
+
 Md5Digest MD5WideString(std::string_view text) {
   const std::vector<uint8_t> wide = Utf8ToUtf16leBytes(text, false);
   // Half the bytes: the length in characters counted as bytes.

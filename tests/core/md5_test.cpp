@@ -47,6 +47,14 @@ TEST(Md5Test, StringsAreDigestedInTheAnsiCodePage) {
   EXPECT_EQ(Hex(MD5String("Привет")), "df64dc2eb4a0b85091dd31eb4923eaac");  // "??????"
 }
 
+TEST(Md5Test, BytesAreDigestedAsTheyStand) {
+  // Not text: a zip's first bytes, invalid as UTF-8, with a NUL among them.
+  const std::string bytes("\xff\x00\x80PK\x03\x04", 7);
+  testing::TempMachine pc;
+  EXPECT_EQ(Hex(MD5Bytes(bytes)), "63c5b4de581470f660f5924ccc2ea317");
+  EXPECT_NE(Hex(MD5String(bytes)), Hex(MD5Bytes(bytes)));
+}
+
 TEST(Md5Test, WideStringsDigestAsManyBytesAsTheTextHasCharacters) {
   const DigestRow rows[] = {
       {"", "d41d8cd98f00b204e9800998ecf8427e"},

@@ -13,6 +13,7 @@
 #include "matching/digit_swap.h"
 #include "matching/driver_database.h"
 #include "matching/sqlite_database.h"
+#include "tests/net/service_content.h"
 #include "tests/support/temp_machine.h"
 #include "tests/tools/dbtool_run.h"
 
@@ -152,7 +153,8 @@ class DbtoolBuildTest : public ::testing::Test {
     return n;
   }
   std::string Md5Of(const std::string& file) {
-    return MD5DigestToHex(MD5String(ReadHost(catalog_ + "/" + file)));
+    // An independent digest of the file's bytes, as md5sum gives it.
+    return testing::Md5Hex(ReadHost(catalog_ + "/" + file));
   }
 
   testing::TempFolder folder_;

@@ -12,6 +12,7 @@
 #include "core/md5.h"
 #include "matching/inf_file.h"
 #include "matching/inf_file_list.h"
+#include "tests/net/service_content.h"
 #include "tests/support/temp_machine.h"
 #include "tests/tools/dbtool_run.h"
 #include "tests/tools/sample_profile.h"
@@ -121,8 +122,8 @@ TEST_F(DbtoolCatalogTest, TheSamplePcCarriesEveryCaseWithItsOutcome) {
             "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\DriverSettings\\" +
                 pending);
   EXPECT_EQ(registry[0]["values"][0]["data"],
-            MD5DigestToHex(MD5String(
-                ReadHost(out + "/" + expected["devices"][pending]["package"].get<std::string>()))));
+            testing::Md5Hex(
+                ReadHost(out + "/" + expected["devices"][pending]["package"].get<std::string>())));
 }
 
 TEST_F(DbtoolCatalogTest, PackagesHoldRealInfsAndTheFilesTheyCopy) {

@@ -45,7 +45,7 @@ bool WritePackage(const fs::path& out,
     *error = "cannot read it back";
     return false;
   }
-  *md5 = MD5DigestToHex(MD5String(bytes));
+  *md5 = MD5DigestToHex(MD5Bytes(bytes));
   fs::path meta = path;
   meta.replace_extension(".json");
   return WriteHostFile(meta.string(), json({{"description", p.description}}).dump(2) + "\n") ||

@@ -146,7 +146,7 @@ bool ReadDriverPackage(const std::string& host_path,
     return false;
   std::sort(items.begin(), items.end(),
             [](const ArchiveItem& a, const ArchiveItem& b) { return a.path < b.path; });
-  package->md5 = MD5DigestToHex(MD5String(bytes));
+  package->md5 = MD5DigestToHex(MD5Bytes(bytes));
   package->size = static_cast<int64_t>(bytes.size());
   nlohmann::json meta = nlohmann::json::object();
   if (!metadata.empty()) {
