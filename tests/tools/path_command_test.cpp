@@ -21,6 +21,9 @@ TEST(PathCommandTest, MapsBothWays) {
       {{"path", "C:\\WINDOWS\\system32\\REG.EXE"}, drives + "/C/Windows/System32/reg.exe\n"},
       {{"path", "c:/users/alex/appdata"}, drives + "/C/Users/Alex/AppData\n"},
       {{"path", "D:\\new\\file.txt"}, drives + "/D/new/file.txt\n"},
+      {{"path", "%APPDATA%\\Tavrolin\\program.log"},
+       drives + "/C/Users/Alex/AppData/Roaming/Tavrolin/program.log\n"},
+      {{"path", "%SystemRoot%\\inf"}, drives + "/C/Windows/inf\n"},
       {{"path", "--windows", drives + "/C/Program Files (x86)"}, "C:\\Program Files (x86)\n"},
       {{"path", "--windows", drives + "/C/Windows/../Users"}, "C:\\Users\n"},
   };

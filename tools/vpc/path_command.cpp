@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/shell_folders.h"
 #include "tools/vpc/commands.h"
 #include "tools/vpc/console.h"
 
@@ -13,8 +14,10 @@ int RunPath(const Args& args) {
     return UsageError("path takes one Windows path, or --windows and one host path");
   }
   const std::string& path = args.back();
-  const std::string mapped =
-      to_windows ? platform::WindowsPathFromNative(path) : platform::NativePath(path);
+  // A Windows path may name the PC's variables ("%APPDATA%\\Tavrolin").
+  const std::string mapped = to_windows
+                                 ? platform::WindowsPathFromNative(path)
+                                 : platform::NativePath(platform::ExpandEnvironmentStrings(path));
   if (mapped.empty()) {
     PrintErrorLine("tavrolin-vpc: " + path +
                    (to_windows ? " is not inside a drive of the virtual PC"
