@@ -13,6 +13,7 @@
 #include "net/install_statistics.h"
 #include "net/upload_thread.h"
 #include "tests/net/report_fixture.h"
+#include "tests/tools/dbtool_run.h"
 
 namespace tav::testing {
 namespace {
@@ -195,6 +196,18 @@ TEST_F(InstallStatisticsTest, TheStartResendsEveryPendingRecordAndOnlyThose) {
   EXPECT_EQ(Value("b.dul", "Upload"), "0");
   EXPECT_EQ(pc_->ReadFile(RecordPath("sent.dul")), sent_before);
   EXPECT_EQ(Uploaded("driverstats").size(), 2u);
+}
+
+// The program's own start resends what is pending; its switch is off, so
+// the record is only marked sent and nothing reaches the service.
+TEST_F(InstallStatisticsTest, TheProgramsStartMarksPendingRecordsWithoutSending) {
+  WriteRecord("1.dul", {"1", "1", 3});
+  const ProgramResult run = RunProgram("tavrolin-cli", {"devices"}, pc_->root());
+  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_EQ(Value("1.dul", "Upload"), "0");
+  EXPECT_NE(Value("1.dul", "UploadTime"), "<none>");
+  EXPECT_TRUE(Uploaded("driverstats").empty());
+  EXPECT_TRUE(service_->AccessFor("/rpc/senddriverstats").empty());
 }
 
 }  // namespace
