@@ -290,7 +290,10 @@ void TMemIniFile::Clear() {
   index_.clear();
 }
 
-bool TMemIniFile::UpdateFile() const {
+bool TMemIniFile::UpdateFile(int32_t* error) const {
+  int32_t ignored = 0;
+  int32_t& code = error ? *error : ignored;
+  code = 0;
   if (file_name_.empty())
     return false;
   std::string text = GetText();
@@ -299,12 +302,12 @@ bool TMemIniFile::UpdateFile() const {
   const std::string temp = file_name_ + ".saving";
   platform::File file;
   if (!file.Open(temp, platform::File::kWrite, platform::File::kShareRead,
-                 platform::File::kCreateAlways)) {
+                 platform::File::kCreateAlways, &code)) {
     return false;
   }
-  const bool written = file.Write(bytes.data(), bytes.size());
+  const bool written = file.Write(bytes.data(), bytes.size(), &code);
   file.Close();
-  if (!written || !platform::MoveFile(temp, file_name_, true)) {
+  if (!written || !platform::MoveFile(temp, file_name_, true, &code)) {
     platform::DeleteFile(temp);
     return false;
   }

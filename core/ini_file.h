@@ -88,8 +88,8 @@ class TMemIniFile {
 
   // Writes the file in one piece: a temporary file beside it, then renamed
   // over the old one, so that a crash never leaves half a file. False when
-  // the file cannot be written.
-  bool UpdateFile() const;
+  // the file cannot be written, with the system's error code in *error.
+  bool UpdateFile(int32_t* error = nullptr) const;
 
  private:
   // One string per line: files of thousands of lines are read and written

@@ -24,13 +24,14 @@ constexpr double kOldDatabaseDays = 60;
 // Retried once after 1000 ms: a record is often still held right after the
 // installation that wrote it.
 bool SaveRecord(const TMemIniFile& record, const char* first, const char* second) {
-  if (record.UpdateFile())
+  int32_t error = 0;
+  if (record.UpdateFile(&error))
     return true;
-  XLog::Error(kRoutine, first, 0, record.FileName());
+  XLog::Error(kRoutine, first, error, record.FileName());
   platform::Sleep(1000);
-  if (record.UpdateFile())
+  if (record.UpdateFile(&error))
     return true;
-  XLog::Error(kRoutine, second, 0, record.FileName());
+  XLog::Error(kRoutine, second, error, record.FileName());
   return false;
 }
 

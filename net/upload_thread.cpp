@@ -89,12 +89,13 @@ void TUploadThread::SendStatistics() {
   }
   TMemIniFile record(path);
   record.WriteInteger("Settings", "Upload", 0);
-  if (record.UpdateFile())
+  int32_t error = 0;
+  if (record.UpdateFile(&error))
     return;
-  XLog::Error(kExecute, "Ini.UpdateFile fail", 0, path);
+  XLog::Error(kExecute, "Ini.UpdateFile fail", error, path);
   platform::Sleep(1000);
-  if (!record.UpdateFile())
-    XLog::Error(kExecute, "Ini.UpdateFile fail 2", 0, path);
+  if (!record.UpdateFile(&error))
+    XLog::Error(kExecute, "Ini.UpdateFile fail 2", error, path);
 }
 
 int UploadThreadCount() {
