@@ -15,10 +15,14 @@ bool PostFormFile(std::string_view host,
   options.url = "http://" + std::string(host) + std::string(path);
   options.agent = kClientDefaultAgent;
   options.form_file = &form;
+  options.max_redirects = 0;
+  options.connect_timeout_ms = kReportTimeoutMs;
+  options.read_timeout_ms = kReportTimeoutMs;
   HttpRequest request(options);
   if (!request.Receive([](const char*, size_t) { return true; }))
     return false;
-  return request.failure() == HttpFailure::kNone && request.status() > 0 && request.status() < 400;
+  return request.failure() == HttpFailure::kNone && request.status() >= 200 &&
+         request.status() < 300;
 }
 
 }  // namespace tav

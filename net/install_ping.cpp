@@ -28,6 +28,25 @@ std::string Identifier() {
   return "Unknown";
 }
 
+// The identifier goes as it stands, except for what cannot stand in a
+// request line at all: spaces and control characters are percent-encoded,
+// or the ping with such a name would fail at every start.
+std::string QueryText(const std::string& id) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : id) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F) {
+      text += '%';
+      text += kHex[byte >> 4];
+      text += kHex[byte & 0x0F];
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 void SendInstallStat() {
@@ -35,16 +54,18 @@ void SendInstallStat() {
       RegReadBool(kSettingsRoot, kSettingsKey, "InstallStat"))
     return;
   HttpRequestOptions options;
-  // The identifier goes as it stands, without encoding.
-  options.url =
-      "http://" + ServiceHost() + "/rpc/sendinstall?partner=" + Identifier() + "&build=4.0";
+  options.url = "http://" + ServiceHost() + "/rpc/sendinstall?partner=" + QueryText(Identifier()) +
+                "&build=4.0";
   options.agent = kClientDefaultAgent;
+  options.max_redirects = 0;
   options.connect_timeout_ms = kInstallPingTimeoutMs;
   options.read_timeout_ms = kInstallPingTimeoutMs;
   HttpRequest request(options);
   const bool answered = request.Receive([](const char*, size_t) { return true; });
-  if (answered && request.status() > 0 && request.status() < 400)
+  if (answered && request.failure() == HttpFailure::kNone && request.status() >= 200 &&
+      request.status() < 300) {
     RegWriteBool(kSettingsRoot, kSettingsKey, "InstallStat", true);
+  }
 }
 
 }  // namespace tav

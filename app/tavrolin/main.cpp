@@ -7,8 +7,10 @@
 #include "core/core_hooks.h"
 #include "core/main_thread.h"
 #include "core/program_entry.h"
+#include "net/form_upload.h"
 #include "net/report_hooks.h"
 #include "net/service_hosts.h"
+#include "net/upload_thread.h"
 
 int main(int argc, char** argv) {
   tav::MainThread::Init();
@@ -17,5 +19,8 @@ int main(int argc, char** argv) {
   tav::SetCoreHooks(std::move(hooks));
   tav::LoadServiceHosts();
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  return tav::ProgramMain(arguments, tav::RunHeadlessMainWindow);
+  const int code = tav::ProgramMain(arguments, tav::RunHeadlessMainWindow);
+  // A report still on its way must not outlive what it uses; its waits are bounded.
+  tav::WaitForUploadThreads(tav::kReportWaitMs);
+  return code;
 }

@@ -8,6 +8,7 @@
 #include "core/folders.h"
 #include "core/main_thread.h"
 #include "core/settings.h"
+#include "net/form_upload.h"
 #include "net/report_hooks.h"
 #include "net/service_hosts.h"
 #include "net/upload_thread.h"
@@ -16,8 +17,6 @@
 namespace tav::cli {
 
 namespace {
-
-constexpr uint32_t kUploadWaitMs = 5000;
 
 std::atomic<bool> g_interrupted{false};
 
@@ -42,9 +41,10 @@ CliSession::CliSession() {
   RunStartupSettingsStep();
 }
 
-// A report still on its way gets a moment to arrive before the process ends.
+// A report still on its way may finish before the process ends: its waits
+// are bounded, and it must not outlive what it uses.
 CliSession::~CliSession() {
-  WaitForUploadThreads(kUploadWaitMs);
+  WaitForUploadThreads(kReportWaitMs);
   CoreStop();
 }
 

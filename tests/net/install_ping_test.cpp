@@ -49,6 +49,8 @@ const IdentifierCase kIdentifierCases[] = {
     {"EmptyBuildFallsToUpgrade", "", "", "U1", "U1"},
     {"NothingSetSendsUnknown", "", "", "", "Unknown"},
     {"AbsentPartnerNameIsTheProductDefault", std::nullopt, "B1", "", "Tavrolin"},
+    // Only what cannot stand in a request line is encoded.
+    {"APartnerNameWithASpaceStillArrives", "My Partner", "", "", "My Partner"},
 };
 
 class IdentifierTest : public InstallPingTest,
@@ -84,14 +86,20 @@ TEST_F(InstallPingTest, ASentPingIsNeverSentAgain) {
   EXPECT_TRUE(InstallStat());
 }
 
-TEST_F(InstallPingTest, AnErrorAnswerLeavesThePingForTheNextStart) {
-  Faults({{{"path", "/rpc/sendinstall"}, {"status", 500}}});
+// An error answer, or a redirect (not followed), leaves the ping for the
+// next start.
+class UnsuccessfulAnswerTest : public InstallPingTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(UnsuccessfulAnswerTest, LeavesThePingForTheNextStart) {
+  Faults({{{"path", "/rpc/sendinstall"}, {"status", GetParam()}}});
   SendInstallStat();
   EXPECT_EQ(AccessFor("/rpc/sendinstall", 1).size(), 1u);
   EXPECT_FALSE(InstallStat());
   SendInstallStat();
   EXPECT_EQ(AccessFor("/rpc/sendinstall", 2).size(), 2u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Statuses, UnsuccessfulAnswerTest, ::testing::Values(500, 302));
 
 TEST_F(InstallPingTest, NobodyListeningLeavesThePingForTheNextStart) {
   SetHosts(kClosedHost, kClosedHost);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -135,9 +136,11 @@ TEST_F(InstallStatisticsTest, AMissingRecordIsLoggedAndNothingIsSent) {
 }
 
 // A failed POST is silent and leaves the record pending for the next start.
+// A redirect is no proof of arrival: it is not followed.
 struct FailedPostCase {
   const char* name;
-  bool closed_host;  // else the service answers 500
+  bool closed_host;  // else the service answers with the status
+  int status;
 };
 
 // The row's name in place of its bytes when a case fails.
@@ -153,7 +156,7 @@ TEST_P(FailedPostTest, TheRecordStaysPendingWithoutALogLine) {
   if (GetParam().closed_host) {
     SetHosts(kClosedHost, host());
   } else {
-    Faults({{{"path", "/rpc/senddriverstats"}, {"status", 500}}});
+    Faults({{{"path", "/rpc/senddriverstats"}, {"status", GetParam().status}}});
   }
   WriteRecord("1.dul", {"1", "1", 3});
   UploadToInstallStat("1.dul");
@@ -164,9 +167,32 @@ TEST_P(FailedPostTest, TheRecordStaysPendingWithoutALogLine) {
 
 INSTANTIATE_TEST_SUITE_P(Posts,
                          FailedPostTest,
-                         ::testing::Values(FailedPostCase{"ServiceAnswers500", false},
-                                           FailedPostCase{"NobodyListens", true}),
+                         ::testing::Values(FailedPostCase{"ServiceAnswers500", false, 500},
+                                           FailedPostCase{"ServiceRedirects", false, 302},
+                                           FailedPostCase{"NobodyListens", true, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The save is retried once; both failures are logged with the system's error.
+TEST_F(InstallStatisticsTest, ARecordThatCannotBeSavedIsLoggedWithItsError) {
+  SendSwitch(false);
+  WriteRecord("1.dul", {"1", "1", 3});
+  // The temporary file of the save cannot be made where a folder stands.
+  std::filesystem::create_directories(pc_->Host(RecordPath("1.dul.saving")));
+  UploadToInstallStat("1.dul");
+  Finish();
+  int logged = 0;
+  for (const std::string& line : Log()) {
+    if (line.find("Ini.UpdateFile fail") == std::string::npos)
+      continue;
+    ++logged;
+    EXPECT_NE(line.find("LAST_ERR (5,"), std::string::npos) << line;  // access denied
+  }
+  // Two in UploadToInstallStat, two more in the thread marking it sent.
+  EXPECT_EQ(logged, 4) << LogText();
+  EXPECT_TRUE(HasLog("Ini.UpdateFile fail 3.2")) << LogText();
+  EXPECT_TRUE(HasLog("Ini.UpdateFile fail 2")) << LogText();
+  EXPECT_EQ(Value("1.dul", "Upload"), "1");
+}
 
 TEST_F(InstallStatisticsTest, ForceStopWaitingStampsTheRecordButStartsNoThread) {
   SendSwitch(true);
