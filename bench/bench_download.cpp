@@ -5,30 +5,22 @@
 // the package from the page cache. Each side runs three times; the best run
 // counts. Goal: at least 0.8 of curl's throughput.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench/bench_machine.h"
+#include "bench/bench_service.h"
 #include "core/folders.h"
 #include "core/log_engine.h"
 #include "net/internet.h"
 #include "platform/file_system.h"
-
-extern char** environ;
 
 namespace tav::bench {
 namespace {
@@ -48,63 +40,6 @@ struct Results {
 Results g_results;
 std::string g_host;       // 127.0.0.1:PORT
 std::string g_curl_file;  // host path of curl's copy
-
-bool WritePackage(const std::string& path) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary);
-  std::mt19937_64 random(42);
-  std::vector<uint64_t> block((4u << 20) / sizeof(uint64_t));
-  for (uint64_t written = 0; written < kPackageBytes; written += block.size() * sizeof(uint64_t)) {
-    for (uint64_t& word : block)
-      word = random();
-    out.write(reinterpret_cast<const char*>(block.data()),
-              static_cast<std::streamsize>(block.size() * sizeof(uint64_t)));
-  }
-  return static_cast<bool>(out);
-}
-
-std::string ServicePath() {
-  const char* tools = std::getenv("TAVROLIN_TOOLS");
-  if (tools && *tools)
-    return std::string(tools) + "/tavrolin-service";
-  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
-          "tavrolin-service")
-      .string();
-}
-
-// The service on a free port; its pid, and its host in g_host.
-pid_t StartService(const std::string& content) {
-  const std::string out = content + "/service.out";
-  std::vector<std::string> args = {ServicePath(), "--content", content, "--port", "0"};
-  std::vector<char*> argv;
-  for (std::string& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0)
-    return -1;
-  for (int i = 0; i < 1000 && g_host.empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(out);
-    std::string line;
-    if (std::getline(in, line) && line.rfind("listening on ", 0) == 0)
-      g_host = line.substr(13);
-  }
-  return pid;
-}
-
-void StopService(pid_t pid) {
-  if (pid <= 0)
-    return;
-  kill(pid, SIGTERM);
-  int status = 0;
-  waitpid(pid, &status, 0);
-}
 
 void BM_LoadInternetFile(benchmark::State& state) {
   for (auto _ : state) {
@@ -197,19 +132,18 @@ int main(int argc, char** argv) {
   g_curl_file = machine.Host("C:\\Bench") + "/curl_copy.zip";
   std::printf("writing a %llu MB package...\n",
               static_cast<unsigned long long>(kPackageBytes >> 20));
-  if (!WritePackage(content + kPackagePath))
+  if (!WriteRandomFile(content + kPackagePath, kPackageBytes))
     return 1;
-  const pid_t service = StartService(content);
-  if (g_host.empty()) {
-    std::fprintf(stderr, "tavrolin-service did not start from %s\n", ServicePath().c_str());
-    StopService(service);
+  const BenchService service(content);
+  if (!service.ok()) {
+    std::fprintf(stderr, "tavrolin-service did not start from %s\n", BenchService::Path().c_str());
     return 1;
   }
+  g_host = service.host();
   tav::XLog::Init(tav::GetFolders().work);
   benchmark::RunSpecifiedBenchmarks();
   tav::XLog::Stop();
   PrintSummary(machine);
-  StopService(service);
   benchmark::Shutdown();
   return 0;
 }

@@ -6,11 +6,10 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <random>
 #include <string>
-#include <vector>
 
 #include "bench/bench_machine.h"
+#include "bench/bench_service.h"
 #include "core/md5.h"
 #include "platform/file_system.h"
 
@@ -28,19 +27,6 @@ struct Results {
 };
 Results g_results;
 std::string g_host_file;
-
-bool WriteInput(const std::string& host) {
-  std::ofstream out(host, std::ios::binary);
-  std::mt19937_64 random(42);
-  std::vector<uint64_t> block((4u << 20) / sizeof(uint64_t));
-  for (uint64_t written = 0; written < kFileBytes; written += block.size() * sizeof(uint64_t)) {
-    for (uint64_t& word : block)
-      word = random();
-    out.write(reinterpret_cast<const char*>(block.data()),
-              static_cast<std::streamsize>(block.size() * sizeof(uint64_t)));
-  }
-  return static_cast<bool>(out);
-}
 
 double MegabytesPerSecond(double seconds) {
   return kFileBytes / 1048576.0 / seconds;
@@ -104,7 +90,7 @@ int main(int argc, char** argv) {
   g_host_file = machine.Host(kFile);
   std::printf("writing %llu MB of random bytes...\n",
               static_cast<unsigned long long>(kFileBytes >> 20));
-  if (!WriteInput(g_host_file))
+  if (!WriteRandomFile(g_host_file, kFileBytes))
     return 1;
   benchmark::RunSpecifiedBenchmarks();
   PrintSummary();
