@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <regex>
 
 #include "core/folders.h"
 #include "core/log_engine.h"
@@ -14,6 +13,7 @@
 #include "drivers/package_key.h"
 #include "net/service_hosts.h"
 #include "net/transport_state.h"
+#include "tests/support/program_log.h"
 
 namespace tav::testing {
 
@@ -27,11 +27,6 @@ void ClearProxyEnvironment() {
                            "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
     unsetenv(name);
   }
-}
-
-std::string WithoutTime(const std::string& line) {
-  static const std::regex time(R"(^\d{1,2}:\d{2}:\d{2} (AM|PM) )");
-  return std::regex_replace(line, time, "");
 }
 
 }  // namespace
@@ -153,29 +148,15 @@ void DownloadTest::Faults(const nlohmann::json& rules) {
 }
 
 std::vector<std::string> DownloadTest::Log() {
-  XLog::Flush();
-  std::vector<std::string> lines;
-  for (const std::string& line : ReadLogFileLines(GetFolders().core_work + "program.log")) {
-    if (!line.empty())
-      lines.push_back(WithoutTime(line));
-  }
-  return lines;
+  return ProgramLogLines(GetFolders().core_work + "program.log");
 }
 
 int DownloadTest::CountLog(std::string_view part) {
-  int count = 0;
-  for (const std::string& line : Log()) {
-    if (line.find(part) != std::string::npos)
-      ++count;
-  }
-  return count;
+  return CountLinesWith(Log(), part);
 }
 
 std::string DownloadTest::LogText() {
-  std::string text = "program.log:\n";
-  for (const std::string& line : Log())
-    text += "  " + line + "\n";
-  return text;
+  return LogListing(Log());
 }
 
 std::string DownloadTest::Target(const std::string& key) const {

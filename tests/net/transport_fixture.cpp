@@ -2,8 +2,6 @@
 
 #include <stdlib.h>
 
-#include <regex>
-
 #include "core/folders.h"
 #include "core/log_engine.h"
 #include "core/main_thread.h"
@@ -12,6 +10,7 @@
 #include "net/service_hosts.h"
 #include "net/transport_state.h"
 #include "platform/file_system.h"
+#include "tests/support/program_log.h"
 
 namespace tav::testing {
 
@@ -22,11 +21,6 @@ void ClearProxyEnvironment() {
                            "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
     unsetenv(name);
   }
-}
-
-std::string WithoutTime(const std::string& line) {
-  static const std::regex time(R"(^\d{1,2}:\d{2}:\d{2} (AM|PM) )");
-  return std::regex_replace(line, time, "");
 }
 
 }  // namespace
@@ -53,29 +47,15 @@ void TransportTest::TearDown() {
 }
 
 std::vector<std::string> TransportTest::Log() {
-  XLog::Flush();
-  std::vector<std::string> lines;
-  for (const std::string& line : ReadLogFileLines(log_folder_ + "program.log")) {
-    if (!line.empty())
-      lines.push_back(WithoutTime(line));
-  }
-  return lines;
+  return ProgramLogLines(log_folder_ + "program.log");
 }
 
 int TransportTest::CountLog(std::string_view part) {
-  int count = 0;
-  for (const std::string& line : Log()) {
-    if (line.find(part) != std::string::npos)
-      ++count;
-  }
-  return count;
+  return CountLinesWith(Log(), part);
 }
 
 std::string TransportTest::LogText() {
-  std::string text = "program.log:\n";
-  for (const std::string& line : Log())
-    text += "  " + line + "\n";
-  return text;
+  return LogListing(Log());
 }
 
 void TransportTest::Faults(const nlohmann::json& rules) {
