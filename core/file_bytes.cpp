@@ -15,11 +15,14 @@ bool ReadFileBytes(std::string_view path, std::string* bytes) {
   char buffer[65536];
   for (;;) {
     size_t got = 0;
-    if (!file.Read(buffer, sizeof buffer, &got) || got == 0)
-      break;
+    if (!file.Read(buffer, sizeof buffer, &got)) {
+      bytes->clear();  // half a file is no file
+      return false;
+    }
+    if (got == 0)
+      return true;
     bytes->append(buffer, got);
   }
-  return true;
 }
 
 }  // namespace tav

@@ -7,7 +7,8 @@
 
 namespace tav {
 
-// False when the file cannot be opened; bytes then stays empty.
+// False when the file cannot be opened or read to its end; bytes then stays
+// empty.
 bool ReadFileBytes(std::string_view path, std::string* bytes);
 
 }  // namespace tav
