@@ -266,7 +266,7 @@ TEST_F(DownloadCommandTest, CtrlCKeepsThePartialFileAndTheNextRunResumesIt) {
   EXPECT_EQ(again.exit_code, 0) << again.out << again.err;
   EXPECT_TRUE(SameBytes(ReadPcFile(Target("intel_hd.zip")), video_));
   const std::vector<AccessLine> access = AccessFor("/downloads/300_intel_hd.zip", 4);
-  EXPECT_NE(FindRequest(access, "GET", "bytes=" + std::to_string(kept) + "-"), nullptr);
+  EXPECT_NE(FindAccess(access, "GET", "bytes=" + std::to_string(kept) + "-"), nullptr);
 }
 
 }  // namespace

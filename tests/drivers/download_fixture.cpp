@@ -164,19 +164,7 @@ std::string DownloadTest::Target(const std::string& key) const {
 }
 
 std::vector<AccessLine> DownloadTest::AccessFor(const std::string& path, size_t count) {
-  service_->WaitForAccessLog(
-      [&](const std::vector<AccessLine>&) { return service_->AccessFor(path).size() >= count; });
-  return service_->AccessFor(path);
-}
-
-const AccessLine* FindRequest(const std::vector<AccessLine>& lines,
-                              std::string_view method,
-                              std::string_view range) {
-  for (const AccessLine& line : lines) {
-    if (line.method == method && line.range == range)
-      return &line;
-  }
-  return nullptr;
+  return service_->AccessFor(path, count);
 }
 
 }  // namespace tav::testing

@@ -102,9 +102,4 @@ class DownloadTest : public ::testing::Test {
   std::vector<std::string> journal_;
 };
 
-// The first access line with this method and range ("-" for none).
-const AccessLine* FindRequest(const std::vector<AccessLine>& lines,
-                              std::string_view method,
-                              std::string_view range);
-
 }  // namespace tav::testing

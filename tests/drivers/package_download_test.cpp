@@ -70,7 +70,7 @@ TEST_F(PackageDownloadTest, DownloadsThePackageIntoTheDownloadFolder) {
       << LogText();
   EXPECT_EQ(CountLog(": TDownloadThread.NotifySuccess PARAMS: Success: intel_lan.zip"), 1);
   const std::vector<AccessLine> access = AccessFor("/downloads/100_intel_lan.zip", 2);
-  const AccessLine* get = FindRequest(access, "GET", "-");
+  const AccessLine* get = FindAccess(access, "GET", "-");
   ASSERT_NE(get, nullptr);
   EXPECT_THAT(get->target, HasSubstr("/downloads/100_intel_lan.zip?partner=" +
                                      GetProductValues().ads_name + "&version=4.0&nocache="));
@@ -140,7 +140,7 @@ TEST_F(PackageDownloadTest, ACancelledDownloadLeavesItsPartialFileAndTheNextOneR
   EXPECT_TRUE(SameBytes(ReadPcFile(Target("video.zip")), bytes_["300_video.zip"]));
   const std::string range = "bytes=" + std::to_string(partial.size()) + "-";
   const std::vector<AccessLine> access = AccessFor("/downloads/300_video.zip", 4);
-  const AccessLine* resumed = FindRequest(access, "GET", range);
+  const AccessLine* resumed = FindAccess(access, "GET", range);
   ASSERT_NE(resumed, nullptr) << range;
   EXPECT_EQ(resumed->status, 206);
   EXPECT_EQ(resumed->bytes, kSize - partial.size());

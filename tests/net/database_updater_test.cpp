@@ -127,17 +127,9 @@ class UpdaterTest : public ::testing::Test {
     XLog::Flush();
     return ReadLogFileLines(GetFolders().core_work + "program.log");
   }
-  // The service logs a request just after answering it: the count once it
-  // reaches at_least, or as it is after timeout_ms.
+  // The count once it reaches at_least, or as it is after timeout_ms.
   int Requests(const std::string& path, size_t at_least = 0, int timeout_ms = 0) {
-    if (at_least > 0) {
-      service_->WaitForAccessLog(
-          [&](const std::vector<testing::AccessLine>&) {
-            return service_->AccessFor(path).size() >= at_least;
-          },
-          timeout_ms);
-    }
-    return static_cast<int>(service_->AccessFor(path).size());
+    return static_cast<int>(service_->AccessFor(path, at_least, timeout_ms).size());
   }
 
   testing::TempMachine pc_;

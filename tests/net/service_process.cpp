@@ -230,4 +230,22 @@ std::vector<AccessLine> ServiceProcess::AccessFor(const std::string& path) const
   return found;
 }
 
+std::vector<AccessLine> ServiceProcess::AccessFor(const std::string& path,
+                                                  size_t count,
+                                                  int timeout_ms) const {
+  WaitForAccessLog([&](const std::vector<AccessLine>&) { return AccessFor(path).size() >= count; },
+                   timeout_ms);
+  return AccessFor(path);
+}
+
+const AccessLine* FindAccess(const std::vector<AccessLine>& lines,
+                             std::string_view method,
+                             std::string_view range) {
+  for (const AccessLine& line : lines) {
+    if (line.method == method && line.range == range)
+      return &line;
+  }
+  return nullptr;
+}
+
 }  // namespace tav::testing

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -53,6 +54,10 @@ class ServiceProcess {
       int timeout_ms = 5000) const;
   // Lines for a path (the target without its query), in order.
   std::vector<AccessLine> AccessFor(const std::string& path) const;
+  // The same once at least count are there, or as they are after timeout_ms.
+  std::vector<AccessLine> AccessFor(const std::string& path,
+                                    size_t count,
+                                    int timeout_ms = 5000) const;
 
   // Sends SIGTERM and waits; the exit code, or -1 when it had to be killed.
   int Stop();
@@ -73,6 +78,13 @@ class ServiceProcess {
   std::string uploads_;
   std::string stdout_path_;
 };
+
+// The first line with this method and range ("-" for none). The service
+// logs a request just after answering it, so requests that overlap may be
+// logged in either order: tests look lines up instead.
+const AccessLine* FindAccess(const std::vector<AccessLine>& lines,
+                             std::string_view method,
+                             std::string_view range);
 
 std::string ServicePath();
 

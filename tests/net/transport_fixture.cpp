@@ -79,19 +79,7 @@ bool TransportTest::PcFileExists(const std::string& windows_path) const {
 }
 
 std::vector<AccessLine> TransportTest::AccessFor(const std::string& path, size_t count) {
-  service_->WaitForAccessLog(
-      [&](const std::vector<AccessLine>&) { return service_->AccessFor(path).size() >= count; });
-  return service_->AccessFor(path);
-}
-
-const AccessLine* FindAccess(const std::vector<AccessLine>& lines,
-                             std::string_view method,
-                             std::string_view range) {
-  for (const AccessLine& line : lines) {
-    if (line.method == method && line.range == range)
-      return &line;
-  }
-  return nullptr;
+  return service_->AccessFor(path, count);
 }
 
 }  // namespace tav::testing

@@ -55,12 +55,6 @@ class TransportTest : public ::testing::Test {
   std::string log_folder_;
 };
 
-// The service logs a request just after answering it, so requests that
-// overlap may be logged in either order: tests look lines up instead.
-const AccessLine* FindAccess(const std::vector<AccessLine>& lines,
-                             std::string_view method,
-                             std::string_view range);
-
 // A progress callback that records its calls and may decline after a
 // position.
 struct ProgressRecord {

@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/tool_run.h"
+
 namespace tav::testing {
 
-struct ProgramResult {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using ProgramResult = ToolResult;
 
 // machine: TAVROLIN_MACHINE for the program; empty leaves it unset.
-ProgramResult RunProgram(const std::string& program,
-                         const std::vector<std::string>& args,
-                         const std::string& machine = {});
+inline ProgramResult RunProgram(const std::string& program,
+                                const std::vector<std::string>& args,
+                                const std::string& machine) {
+  return RunProgram(program, args, OnMachine(machine));
+}
 inline ProgramResult RunDbtool(const std::vector<std::string>& args) {
-  return RunProgram("tavrolin-dbtool", args);
+  return RunProgram("tavrolin-dbtool", args, ToolOptions{});
 }
 
 // A host file's bytes ("" when missing) and writing one (folders created).
